@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both builds and runs every test: the native tests
+# (under AddressSanitizer and UndefinedBehaviorSanitizer), then the Windows tests under Wine.
+# Exits non-zero when any test fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/install-deps.sh
+
+jobs=$(nproc)
+cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELVORA_SANITIZE=ON >/dev/null
+cmake --build build/native -j "$jobs"
+cmake -S . -B build/windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake >/dev/null
+cmake --build build/windows -j "$jobs"
+
+status=0
+echo "== Native tests"
+ctest --test-dir build/native --output-on-failure -j "$jobs" || status=1
+echo "== Windows tests under Wine"
+ctest --test-dir build/windows --output-on-failure -j "$jobs" || status=1
+exit $status

@@ -11,7 +11,7 @@ DialogRunnerCalls RunnerCalls = {GlobalAlloc, GlobalFree, DialogBoxIndirectParam
 INT_PTR RunDialogResource(HINSTANCE instance, WORD id, HWND owner, DLGPROC proc) {
     const DLGTEMPLATE* tmpl = nullptr;
     HGLOBAL loaded = nullptr;
-    HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5) /* RT_DIALOG */);
+    HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(id), RT_DIALOG);
     if (found) loaded = LoadResource(instance, found);
     if (loaded) tmpl = static_cast<const DLGTEMPLATE*>(LockResource(loaded));
     INT_PTR result = RunDialogTemplate(tmpl, instance, owner, proc);

@@ -94,7 +94,7 @@ INT_PTR CALLBACK OuterDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) 
 
 const void* ResourceBytes(WORD id) {
     HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5));
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), RT_DIALOG);
     HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
     return loaded ? LockResource(loaded) : nullptr;
 }

@@ -78,7 +78,7 @@ std::vector<Row> Rows;
 
 void Report(const std::string& name, double ms, double limitMs, const char* limitName) {
     Rows.push_back(Row{name, ms, limitMs, limitName});
-    std::printf("%-44s %9.2f ms   %-6s %8.2f ms   x%.2f\n", name.c_str(), ms, limitName, limitMs,
+    std::printf("%-62s %8.2f ms   %-6s %8.2f ms   x%.2f\n", name.c_str(), ms, limitName, limitMs,
                 ms / limitMs);
     std::fflush(stdout);
 }

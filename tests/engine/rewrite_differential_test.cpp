@@ -1,5 +1,5 @@
 // The real passes against a plain reference: replacing occurrence by occurrence and moving
-// the rest of the data each time, exactly as the rewrite was first described (with the pair
+// the rest of the data each time, the straightforward form of the rewrite (with the pair
 // stepping that keeps double-byte characters whole). Many small random inputs, single-byte
 // and 932, every combination of options, longer, shorter, equal and empty replacements,
 // and counts that no longer fit the data (the file changed between the passes).

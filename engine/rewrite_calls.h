@@ -1,0 +1,21 @@
+// The platform calls of the file rewrite, reached through one table so that tests can make
+// any of them fail. Production uses the real calls; nothing else changes the table.
+#pragma once
+
+#include <windows.h>
+
+struct RewriteCallTable {
+    HANDLE(WINAPI* createFile)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
+    DWORD(WINAPI* getFileSize)(HANDLE, LPDWORD);
+    HANDLE(WINAPI* createFileMapping)(HANDLE, LPSECURITY_ATTRIBUTES, DWORD, DWORD, DWORD, LPCSTR);
+    LPVOID(WINAPI* mapViewOfFile)(HANDLE, DWORD, DWORD, DWORD, SIZE_T);
+    DWORD(WINAPI* setFilePointer)(HANDLE, LONG, PLONG, DWORD);
+    BOOL(WINAPI* setEndOfFile)(HANDLE);
+    BOOL(WINAPI* copyFile)(LPCSTR, LPCSTR, BOOL);
+    int(WINAPI* messageBox)(HWND, LPCSTR, LPCSTR, UINT);
+};
+
+extern RewriteCallTable RewriteCalls;
+
+// The real calls.
+RewriteCallTable RealRewriteCalls();

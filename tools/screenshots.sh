@@ -13,7 +13,7 @@ root=$PWD
 exe=$root/build/windows/app/kelvora.exe
 driver=$root/build/windows/tests/end_to_end/kelvora_screenshot_driver.exe
 work=$root/build/screenshots
-size=${KELVORA_SHOT_SIZE:-400x340}
+size=${KELVORA_SHOT_SIZE:-440x390}
 export WINEPREFIX=$work/prefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe="
@@ -49,6 +49,7 @@ shot() {
     printf 'colour, colour\r\n' >"$files/notes/paint.txt"
     printf 'No match here.\r\n' >"$files/notes/other.txt"
     if [ -n "$locale" ]; then
+        # A Japanese sentence in code page 932 holding the find text.
         printf '\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x95\xb6\x8f\xcd\r\n' >"$files/sjis.txt"
     fi
     wineserver -k >/dev/null 2>&1 || true
@@ -72,4 +73,4 @@ shot() {
 }
 
 shot "" colour
-shot -cp932 "日本語" ja_JP.UTF-8
+shot -cp932 sjis ja_JP.UTF-8

@@ -1,5 +1,5 @@
 // Puts kelvora.exe into the two states the README shows, for tools/screenshots.sh:
-//   screenshot_driver KELVORA_EXE FOLDER STATE_DIR [FIND]
+//   screenshot_driver KELVORA_EXE FOLDER STATE_DIR [sjis]
 // Starts the program, fills in a request for FOLDER, writes STATE_DIR/main.ready and waits
 // for STATE_DIR/main.done; runs the request to "Finished", writes progress.ready and waits
 // for progress.done; then closes both dialogs. Every wait has a time-out.
@@ -42,12 +42,15 @@ bool WaitForFile(const std::string& path) {
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        fprintf(stderr, "usage: screenshot_driver KELVORA_EXE FOLDER STATE_DIR [FIND]\n");
+        fprintf(stderr, "usage: screenshot_driver KELVORA_EXE FOLDER STATE_DIR [sjis]\n");
         return 2;
     }
     const std::string folder = WindowsPath(argv[2]);
     const std::string state = WindowsPath(argv[3]);
-    const char* find = argc > 4 ? argv[4] : "colour";
+    // "sjis": a find text in code page 932 (a Japanese word), given here as bytes because
+    // the command line would pass through another code page on its way.
+    const bool sjis = argc > 4 && std::string(argv[4]) == "sjis";
+    const char* find = sjis ? "\x93\xfa\x96\x7b\x8c\xea" : "colour";
 
     RunningProgram program = {};
     if (!StartProgram(&program)) {

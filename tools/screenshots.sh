@@ -42,7 +42,8 @@ wait_for() {
 # shot SUFFIX FIND [LOCALE]
 shot() {
     local suffix=$1 find=$2 locale=${3:-}
-    local files=$work/files$suffix run=$work/state$suffix
+    # The files lie on the prefix's drive C:, so the dialog shows a short Windows path.
+    local files=$WINEPREFIX/drive_c/Notes run=$work/state$suffix
     rm -rf "$files" "$run"
     mkdir -p "$files/notes" "$run"
     printf 'The colour of the sea.\r\n' >"$files/sea.txt"
@@ -55,10 +56,10 @@ shot() {
     wineserver -k >/dev/null 2>&1 || true
     wine reg delete 'HKLM\Software\Dunmak\Kelvora' /f >/dev/null 2>&1 || true
     if [ -n "$locale" ]; then
-        LC_ALL=$locale wine explorer /desktop=Kelvora,$size "$driver" "$exe" "$files" "$run" "$find" \
+        LC_ALL=$locale wine explorer /desktop=Kelvora,$size "$driver" "$exe" 'C:\Notes' "$run" "$find" \
             >/dev/null 2>&1 &
     else
-        wine explorer /desktop=Kelvora,$size "$driver" "$exe" "$files" "$run" "$find" >/dev/null 2>&1 &
+        wine explorer /desktop=Kelvora,$size "$driver" "$exe" 'C:\Notes' "$run" "$find" >/dev/null 2>&1 &
     fi
     pid=$!
     wait_for "$run/main.ready"

@@ -127,10 +127,14 @@ void BrowseForFolder(char* path, HWND owner, const char* title) {
     IMalloc* shellMalloc = nullptr;
     if (FAILED(SHGetMalloc(&shellMalloc)) || !shellMalloc) return;
 
+    // The browser's display name goes to a buffer of its own: some shells write it even when
+    // the user cancels, and path must then stay as it was.
+    char displayName[MAX_PATH];
+    displayName[0] = '\0';
     BROWSEINFOA browse = {};
     browse.hwndOwner = owner;
     browse.pidlRoot = nullptr;
-    browse.pszDisplayName = path;
+    browse.pszDisplayName = displayName;
     browse.lpszTitle = title;
     browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_RETURNFSANCESTORS;
     browse.lpfn = nullptr;

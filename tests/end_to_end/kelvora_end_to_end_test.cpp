@@ -464,6 +464,22 @@ TEST_F(EndToEndTest, CommandLineIsIgnoredAndExitCodeIsZero) {
     }
 }
 
+TEST_F(EndToEndTest, BrowseShowsTheLabelAsTitleAndCancelKeepsTheFolder) {
+    programs_.reserve(1);
+    RunningProgram* p = Start();
+    ASSERT_NE(p, nullptr);
+    SetItemText(p->mainDialog, IDC_FOLDER, "C:\\before");
+    PostCommand(p->mainDialog, IDC_BROWSE);
+    HWND browser = WaitForOwnedDialog(p->process.dwProcessId, p->mainDialog, nullptr, kWaitMs);
+    ASSERT_NE(browser, nullptr);
+    const std::vector<std::string> texts = ChildTexts(browser);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "In F&older:"), texts.end());
+    PostCommand(browser, IDCANCEL);
+    EXPECT_TRUE(WaitForWindowGone(browser, kWaitMs));
+    EXPECT_EQ(ItemText(p->mainDialog, IDC_FOLDER), "C:\\before");
+    CloseAndExpectExitZero(p);
+}
+
 TEST_F(EndToEndTest, TwoCopiesRunSideBySide) {
     programs_.reserve(2);
     RunningProgram* first = Start();

@@ -480,6 +480,33 @@ TEST_F(EndToEndTest, BrowseShowsTheLabelAsTitleAndCancelKeepsTheFolder) {
     CloseAndExpectExitZero(p);
 }
 
+// Under code page 932 only (the CP932 run): texts of double-byte characters pass through the
+// dialog, its history and the run whole, and a trail byte that equals the find text is not a match.
+TEST_F(EndToEndTest, DoubleByteTextsUnderCodePage932) {
+    if (GetACP() != 932) GTEST_SKIP() << "needs ANSI code page 932";
+    const std::string nihongo = "\x93\xfa\x96\x7b\x8c\xea";  // three kanji; 0x7B is '{'
+    WriteFileText(Path("a.txt"), nihongo + " text");
+    WriteFileText(Path("b.txt"), "\x96\x7b and later a real { brace");
+    programs_.reserve(1);
+    RunningProgram* p = Start();
+    ASSERT_NE(p, nullptr);
+
+    FillRequest(p->mainDialog, "\x96\x7b", "\x82\xa0", "*.txt", folder_); // the middle kanji
+    SetCheck(p->mainDialog, IDC_BACKUPS, false);
+    EXPECT_EQ(RunToFinished(p), (std::vector<std::string>{"2", "2", "2"}));
+    EXPECT_EQ(ReadFileText(Path("a.txt")), "\x93\xfa\x82\xa0\x8c\xea text");
+    EXPECT_EQ(ReadFileText(Path("b.txt")), "\x82\xa0 and later a real { brace");
+
+    FillRequest(p->mainDialog, "{", "(", "*.txt", folder_);
+    WriteFileText(Path("b.txt"), "\x96\x7b and later a real { brace");
+    EXPECT_EQ(RunToFinished(p), (std::vector<std::string>{"1", "1", "2"}));
+    EXPECT_EQ(ReadFileText(Path("b.txt")), "\x96\x7b and later a real ( brace");
+    EXPECT_EQ(ComboItems(GetDlgItem(p->mainDialog, IDC_FIND)),
+              (std::vector<std::string>{"{", "\x96\x7b"}));
+    CloseAndExpectExitZero(p);
+    EXPECT_EQ(ReadValue("Replace"), History({"(", "\x82\xa0"}));
+}
+
 TEST_F(EndToEndTest, TwoCopiesRunSideBySide) {
     programs_.reserve(2);
     RunningProgram* first = Start();

@@ -190,6 +190,15 @@ TEST_F(ResourceBytesTest, MainDialogTemplateIsExact) {
     EXPECT_EQ(Languages(RT_DIALOG, IDD_MAIN), std::vector<WORD>{kEnglishUs});
 }
 
+TEST_F(ResourceBytesTest, DialogTemplatesStartOnFourByteBoundaries) {
+    for (unsigned id : {IDD_MAIN, IDD_PROGRESS}) {
+        HRSRC found = FindResourceExA(module_, RT_DIALOG, MAKEINTRESOURCEA(id), kEnglishUs);
+        ASSERT_NE(found, nullptr) << id;
+        const void* data = LockResource(LoadResource(module_, found));
+        EXPECT_EQ(reinterpret_cast<ULONG_PTR>(data) % 4, 0u) << id;
+    }
+}
+
 TEST_F(ResourceBytesTest, ProgressDialogTemplateIsExact) {
     const std::vector<unsigned char> expected =
         ExpectedTemplate("", "Replacing...", 106, 67, kProgressControls,

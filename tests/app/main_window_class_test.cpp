@@ -9,7 +9,7 @@
 
 namespace {
 
-TEST(MainWindowClass, IsRegisteredAsDesigned) {
+TEST(MainWindowClass, HasTheDialogWindowFields) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     ASSERT_NE(RegisterMainWindowClass(instance), 0);
 

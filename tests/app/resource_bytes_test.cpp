@@ -208,7 +208,7 @@ TEST_F(ResourceBytesTest, ProgressDialogTemplateIsExact) {
     EXPECT_EQ(Languages(RT_DIALOG, IDD_PROGRESS), std::vector<WORD>{kEnglishUs});
 }
 
-TEST_F(ResourceBytesTest, OnlyTheDesignedResourcesExist) {
+TEST_F(ResourceBytesTest, OnlyTheProgramsResourcesExist) {
     std::vector<ULONG_PTR> types;
     EnumResourceTypesA(module_, CollectType, reinterpret_cast<LONG_PTR>(&types));
     std::vector<ULONG_PTR> expected = {3, 5, 14, 24}; // icon, dialog, group icon, manifest

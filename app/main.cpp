@@ -1,7 +1,21 @@
-// Process entry.
+// Process entry: character model, common controls, the main dialog's window class, then the
+// main dialog. No command line is read and the exit code is always 0.
 #include <windows.h>
+#include <commctrl.h>
+
+#include "app/dialog_runner.h"
+#include "app/main_window_class.h"
+#include "app/resource.h"
+#include "engine/character_model_win.h"
+#include "engine/replace_job.h"
+#include "ui/main_dialog.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    (void)instance;
+    InitCharacterModel();
+    InitCommonControls();
+    ReplaceJob.instance = instance;
+    if (RegisterMainWindowClass(instance)) {
+        RunDialogResource(instance, IDD_MAIN, nullptr, MainDlgProc);
+    }
     return 0;
 }

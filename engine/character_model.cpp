@@ -3,13 +3,14 @@
 
 #include <cstring>
 
-CharacterModel ProcessCharacterModel = [] {
+namespace {
+
+// Until start-up fixes it from the ANSI code page, the model is a single-byte one.
+CharacterModel SingleByteModelAtStart() {
     CharacterModel model;
     MakeSingleByteModel(&model, 1252);
     return model;
-}();
-
-namespace {
+}
 
 struct ByteRange {
     unsigned char first;
@@ -55,6 +56,8 @@ void ClearModel(CharacterModel* model, unsigned codePage) {
 }
 
 } // namespace
+
+CharacterModel ProcessCharacterModel = SingleByteModelAtStart();
 
 void MakeSingleByteModel(CharacterModel* model, unsigned codePage) {
     ClearModel(model, codePage);

@@ -19,19 +19,54 @@
 
 namespace {
 
-// The first position in [from, limit) whose byte is a stop byte, or limit.
+// The up to two bytes (repeated when one) that a one-byte find character may match; false
+// when there are more. Lead bytes never match one; with highCovered, neither need the bytes
+// >= 0x80 that stopHigh already stops at.
+bool MatchingBytes(const MatchRequest& request, unsigned char findByte, bool highCovered,
+                   unsigned char* out) {
+    const CharacterModel& model = *request.model;
+    int found = 0;
+    for (int b = 0; b < 256; ++b) {
+        if (model.lead[b] || (highCovered && b >= 0x80))
+            continue;
+        bool candidate = request.matchCase ? b == findByte : model.fold[b] == model.fold[findByte];
+        if (!candidate)
+            continue;
+        if (found == 2)
+            return false;
+        out[found++] = static_cast<unsigned char>(b);
+    }
+    if (found == 0)
+        out[0] = 0x80; // only bytes >= 0x80, which stopHigh stops at
+    if (found < 2)
+        out[1] = out[0];
+    return true;
+}
+
+// The first position in [from, limit) that the quick test cannot rule out, or limit.
+// With pairStops the byte after each position is read too, so limit must be below the end
+// (it is: pairs need a find text of two bytes or more).
 uint32_t SkipToStop(const MatchRequest& request, const unsigned char* data, uint32_t from,
                     uint32_t limit) {
     uint32_t i = from;
     const unsigned char s0 = request.stops[0];
     const unsigned char s1 = request.stops[1];
+    const unsigned char t0 = request.secondStops[0];
+    const unsigned char t1 = request.secondStops[1];
     const bool high = request.stopHigh;
+    const bool pair = request.pairStops;
 #if defined(__SSE2__)
     const __m128i v0 = _mm_set1_epi8(static_cast<char>(s0));
     const __m128i v1 = _mm_set1_epi8(static_cast<char>(s1));
-    while (limit - i >= 16) {
+    const __m128i w0 = _mm_set1_epi8(static_cast<char>(t0));
+    const __m128i w1 = _mm_set1_epi8(static_cast<char>(t1));
+    while (limit - i >= 17) {
         __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
         __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(block, v0), _mm_cmpeq_epi8(block, v1));
+        if (pair) {
+            __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + 1));
+            hit = _mm_and_si128(hit, _mm_or_si128(_mm_cmpeq_epi8(next, w0), _mm_cmpeq_epi8(next, w1)));
+        }
         unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
         if (high)
             mask |= static_cast<unsigned>(_mm_movemask_epi8(block));
@@ -42,16 +77,37 @@ uint32_t SkipToStop(const MatchRequest& request, const unsigned char* data, uint
 #endif
     for (; i < limit; ++i) {
         unsigned char b = data[i];
-        if (b == s0 || b == s1 || (high && b >= 0x80))
+        if (high && b >= 0x80)
+            break;
+        if ((b == s0 || b == s1) && (!pair || data[i + 1] == t0 || data[i + 1] == t1))
             break;
     }
     return i;
 }
 
+// MatchesAt for a single-byte model, kept here so that the scan's hot loop inlines it.
+inline bool SingleByteMatch(const MatchRequest& request, const unsigned char* at) {
+    const unsigned char* find = reinterpret_cast<const unsigned char*>(request.findText);
+    const unsigned char* fold = request.model->fold;
+    if (request.matchCase) {
+        for (uint32_t i = 0; i < request.findLength; ++i) {
+            if (at[i] != find[i])
+                return false;
+        }
+        return true;
+    }
+    for (uint32_t i = 0; i < request.findLength; ++i) {
+        if (fold[at[i]] != fold[find[i]])
+            return false;
+    }
+    return true;
+}
+
 void PrepareFastSkip(MatchRequest* request) {
     const CharacterModel& model = *request->model;
-    const unsigned char first = static_cast<unsigned char>(request->findText[0]);
+    const unsigned char* find = reinterpret_cast<const unsigned char*>(request->findText);
     request->fastSkip = false;
+    request->pairStops = false;
     request->stopHigh = model.doubleByte;
     if (request->charCount == 0)
         return; // an empty comparison matches everywhere
@@ -62,27 +118,19 @@ void PrepareFastSkip(MatchRequest* request) {
                 return;
         }
     }
-    int stopCount = 0;
-    unsigned char stops[2] = {0x80, 0x80};
-    if (!(model.doubleByte && model.lead[first])) {
-        for (int b = 0; b < 256; ++b) {
-            if (model.doubleByte && (b >= 0x80 || model.lead[b]))
-                continue; // covered by stopHigh
-            bool candidate = request->matchCase ? b == first : model.fold[b] == model.fold[first];
-            if (!candidate)
-                continue;
-            if (stopCount == 2)
-                return; // too many start bytes for the quick test
-            stops[stopCount++] = static_cast<unsigned char>(b);
-        }
-    } else if (!model.doubleByte) {
+    if (model.doubleByte && model.lead[find[0]]) {
+        // A two-byte first character: only bytes >= 0x80 can start it.
+        request->stops[0] = request->stops[1] = 0x80;
+        request->fastSkip = true;
         return;
     }
-    if (stopCount == 1)
-        stops[1] = stops[0];
-    request->stops[0] = stops[0];
-    request->stops[1] = stops[1];
-    request->fastSkip = stopCount > 0 || request->stopHigh;
+    if (!MatchingBytes(*request, find[0], model.doubleByte, request->stops))
+        return;
+    request->fastSkip = true;
+    // The second character, when it is a one-byte one, narrows the stops to pairs.
+    if (request->charCount >= 2 && !(model.doubleByte && model.lead[find[1]]) &&
+        MatchingBytes(*request, find[1], false, request->secondStops))
+        request->pairStops = true;
 }
 
 } // namespace
@@ -118,8 +166,11 @@ bool NextOccurrence(const MatchRequest& request, const unsigned char* data, uint
                     break;
             }
         }
-        if (MatchesAt(*request.model, data, end, p, request.findText, request.charCount,
-                      request.matchCase) &&
+        bool matches = request.model->doubleByte
+                           ? MatchesAt(*request.model, data, end, p, request.findText,
+                                       request.charCount, request.matchCase)
+                           : SingleByteMatch(request, data + p);
+        if (matches &&
             (!request.onlyWords || IsWholeWord(data, end, state->previous, p, length))) {
             *at = p;
             // The occurrence's last character is the character before the next position;

@@ -19,9 +19,13 @@ struct MatchRequest {
     bool onlyWords;
     // Bytes at which an occurrence may start (or, with stopHigh, any byte >= 0x80); every
     // other byte is a one-byte character that starts none, so the scan may pass it at once.
+    // With pairStops, a start byte is a stop only when the byte after it is one of the two
+    // bytes the find text's second character may match.
     bool fastSkip;
     bool stopHigh;
+    bool pairStops;
     unsigned char stops[2];
+    unsigned char secondStops[2];
 };
 
 struct ScanState {

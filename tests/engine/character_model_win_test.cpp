@@ -9,6 +9,9 @@
 
 #include "engine/character_model.h"
 #include "engine/character_model_win.h"
+#include "engine/replace_in_file.h"
+#include "engine/replace_job.h"
+#include "tests/engine/engine_file_helpers.h"
 
 namespace {
 
@@ -33,6 +36,29 @@ TEST(CharacterModelWin, FollowsTheAnsiCodePage) {
         // Single-byte pages fold the 26 ASCII letters only.
         EXPECT_EQ(ProcessCharacterModel.fold['Z'], 'z');
         EXPECT_EQ(ProcessCharacterModel.fold[0xC9], 0xC9);
+    }
+}
+
+// Under the Japanese locale the process's own model keeps double-byte characters whole:
+// the 'a' that is the trail byte of 0x82 0x61 is not replaced, the one after it is.
+TEST(CharacterModelWin, ProcessModelKeepsCharactersWholeInFiles) {
+    InitCharacterModel();
+    std::string folder = ScratchFolder();
+    std::string path = folder + "japanese.txt";
+    WriteWholeFile(path, "\x82" "a" "a\x82" "a");
+    ReplaceJob = ReplaceJobRecord();
+    SetRequest("a", "X");
+    int result = ReplaceInFile(path.c_str());
+    std::string content = ReadWholeFile(path);
+    DeleteFileA(path.c_str());
+    RemoveDirectoryA(folder.c_str());
+    ReplaceJob = ReplaceJobRecord();
+    if (RunningUnderJapaneseLocale()) {
+        EXPECT_EQ(result, 1);
+        EXPECT_EQ(content, "\x82" "aX\x82" "a");
+    } else {
+        EXPECT_EQ(result, 3);
+        EXPECT_EQ(content, "\x82" "XX\x82" "X");
     }
 }
 

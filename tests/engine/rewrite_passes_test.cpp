@@ -1,4 +1,4 @@
-// The two passes over a byte buffer: the design's file cases, at the level of the buffer.
+// The two passes over a byte buffer: the rewrite's edge cases, at the level of the buffer.
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -4,6 +4,7 @@
 
 #include "engine/character_model_win.h"
 #include "engine/replace_job.h"
+#include "job/worker.h"
 
 #include <gtest/gtest.h>
 
@@ -292,6 +293,23 @@ TEST_F(Walk, TreatsAMissingStartFolderAsEmpty) {
     const auto& notices = Run();
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0].kind, 1u);
+}
+
+TEST_F(Walk, RemembersFoldersOnlyWithinOneOutermostWalk) {
+    // Two separate walks of the same folder each take its files; within one, a folder
+    // entered once is not entered again.
+    Put("f.txt", 1);
+    recorder = CreateRecorder(nullptr);
+    request.replaceText = "xx";
+    SetRequest(request);
+    ReplaceJob.cancelEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(ReplaceJob.cancelEvent, nullptr);
+    WalkFolder(recorder, root.c_str());
+    WalkFolder(recorder, root.c_str());
+    CloseHandle(ReplaceJob.cancelEvent);
+    ReplaceJob.cancelEvent = nullptr;
+    EXPECT_EQ(RecordedNotices().size(), 2u);
+    EXPECT_EQ(ReadText(root + "f.txt"), "xxxx");
 }
 
 // Cancel signalled by another thread while the worker waits in a counts notice.

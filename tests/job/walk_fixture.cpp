@@ -164,6 +164,16 @@ void RunWorker(HWND recorder) {
     ReplaceJob.cancelEvent = nullptr;
 }
 
+HWND FindOwnBackupQuestion() {
+    HWND box = nullptr;
+    while ((box = FindWindowExA(nullptr, box, "#32770", "Replace in Files")) != nullptr) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(box, &process);
+        if (process == GetCurrentProcessId()) return box;
+    }
+    return nullptr;
+}
+
 std::string WindowsPathOfUnix(const std::string& unixPath) {
     std::string path = "Z:" + unixPath;
     for (char& c : path)

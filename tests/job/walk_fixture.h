@@ -50,5 +50,9 @@ void SetRequest(const Request& request);
 // thread's handle and the event are closed afterwards.
 void RunWorker(HWND recorder);
 
+// The backup question ("Replace in Files") shown by this process, or null. Other test
+// programs on the same desktop may show one too.
+HWND FindOwnBackupQuestion();
+
 // Z:\... form of a Unix path.
 std::string WindowsPathOfUnix(const std::string& unixPath);

@@ -392,7 +392,7 @@ UINT_PTR questionTimer;
 std::set<HWND> questionsSeen;
 
 void CALLBACK AnswerNo(HWND, UINT, UINT_PTR, DWORD) {
-    HWND box = FindWindowA("#32770", "Replace in Files");
+    HWND box = FindOwnBackupQuestion();
     if (!box) return;
     questionsSeen.insert(box);
     PostMessageA(box, WM_COMMAND, IDNO, 0);

@@ -270,7 +270,7 @@ void AfterEndedNotice(HWND dialog) {
 }
 
 void CALLBACK AnswerBackupQuestionNo(HWND, UINT, UINT_PTR, DWORD) {
-    HWND box = FindWindowA("#32770", "Replace in Files");
+    HWND box = FindOwnBackupQuestion();
     if (box) PostMessageA(box, WM_COMMAND, IDNO, 0);
 }
 

@@ -125,13 +125,53 @@ void SetRequest(const Request& request) {
     ReplaceJob.backupFailureAccepted = false;
 }
 
-void RunWorkerHere(HWND recorder) {
+namespace {
+
+// Delivers the worker's notices (and timers) until the thread has ended or the time is up.
+bool PumpUntilEnded(HANDLE thread, DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        if (MsgWaitForMultipleObjects(1, &thread, FALSE, 50, QS_ALLINPUT) == WAIT_OBJECT_0)
+            return true;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+void RunWorker(HWND recorder) {
     ReplaceJob.cancelEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     ASSERT_NE(ReplaceJob.cancelEvent, nullptr);
     ReplaceJob.progressWindow = recorder;
-    EXPECT_EQ(WorkerThreadProc(recorder), 0u);
+    HANDLE thread = CreateThread(nullptr, 0, WorkerThreadProc, recorder, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    if (!PumpUntilEnded(thread, 60000)) {
+        // A walk that does not end (a link loop walked for ever): stop it, then fail.
+        ADD_FAILURE() << "the walk did not end within 60 s";
+        SetEvent(ReplaceJob.cancelEvent);
+        PumpUntilEnded(thread, 60000);
+    }
+    DWORD exitCode = 1;
+    GetExitCodeThread(thread, &exitCode);
+    EXPECT_EQ(exitCode, 0u);
+    CloseHandle(thread);
     CloseHandle(ReplaceJob.cancelEvent);
     ReplaceJob.cancelEvent = nullptr;
+}
+
+HWND FindOwnBackupQuestion() {
+    HWND box = nullptr;
+    while ((box = FindWindowExA(nullptr, box, "#32770", "Replace in Files")) != nullptr) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(box, &process);
+        if (process == GetCurrentProcessId()) return box;
+    }
+    return nullptr;
 }
 
 std::string WindowsPathOfUnix(const std::string& unixPath) {

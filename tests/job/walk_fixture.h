@@ -44,9 +44,15 @@ struct Request {
 };
 void SetRequest(const Request& request);
 
-// Runs WorkerThreadProc on the calling thread with a fresh cancel event, the recorder as
-// progress window; returns once the walk has ended. The event is closed afterwards.
-void RunWorkerHere(HWND recorder);
+// Runs WorkerThreadProc on a thread of its own with a fresh cancel event and the recorder
+// (a window of the calling thread) as progress window, delivering its notices until the
+// walk has ended; a walk still going after 60 s is cancelled and fails the test. The
+// thread's handle and the event are closed afterwards.
+void RunWorker(HWND recorder);
+
+// The backup question ("Replace in Files") shown by this process, or null. Other test
+// programs on the same desktop may show one too.
+HWND FindOwnBackupQuestion();
 
 // Z:\... form of a Unix path.
 std::string WindowsPathOfUnix(const std::string& unixPath);

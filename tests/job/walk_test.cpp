@@ -4,6 +4,7 @@
 
 #include "engine/character_model_win.h"
 #include "engine/replace_job.h"
+#include "job/worker.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +34,7 @@ protected:
     const std::vector<RecordedNotice>& Run(NoticeHook hook = nullptr) {
         recorder = CreateRecorder(hook);
         SetRequest(request);
-        RunWorkerHere(recorder);
+        RunWorker(recorder);
         return RecordedNotices();
     }
 
@@ -294,6 +295,23 @@ TEST_F(Walk, TreatsAMissingStartFolderAsEmpty) {
     EXPECT_EQ(notices[0].kind, 1u);
 }
 
+TEST_F(Walk, RemembersFoldersOnlyWithinOneOutermostWalk) {
+    // Two separate walks of the same folder each take its files; within one, a folder
+    // entered once is not entered again.
+    Put("f.txt", 1);
+    recorder = CreateRecorder(nullptr);
+    request.replaceText = "xx";
+    SetRequest(request);
+    ReplaceJob.cancelEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(ReplaceJob.cancelEvent, nullptr);
+    WalkFolder(recorder, root.c_str());
+    WalkFolder(recorder, root.c_str());
+    CloseHandle(ReplaceJob.cancelEvent);
+    ReplaceJob.cancelEvent = nullptr;
+    EXPECT_EQ(RecordedNotices().size(), 2u);
+    EXPECT_EQ(ReadText(root + "f.txt"), "xxxx");
+}
+
 // Cancel signalled by another thread while the worker waits in a counts notice.
 HANDLE eventToSignal;
 size_t cancelAtNotice;
@@ -368,13 +386,15 @@ TEST_F(Walk, CancelInASubfolderTouchesNothingFurtherAtAnyDepth) {
 }
 
 // The backup question, answered No from a timer of the thread that shows it.
+// The box may take a while to close, so it is answered again until it has gone; each
+// question is a window of its own.
 UINT_PTR questionTimer;
-int questionsSeen;
+std::set<HWND> questionsSeen;
 
 void CALLBACK AnswerNo(HWND, UINT, UINT_PTR, DWORD) {
-    HWND box = FindWindowA("#32770", "Replace in Files");
+    HWND box = FindOwnBackupQuestion();
     if (!box) return;
-    ++questionsSeen;
+    questionsSeen.insert(box);
     PostMessageA(box, WM_COMMAND, IDNO, 0);
 }
 
@@ -387,11 +407,11 @@ TEST_F(Walk, DecliningToGoOnWithoutBackupsStopsTheRun) {
     MakeFolder(root + "s");
     Put("s\\g.txt", 1);
     request.saveBackups = true;
-    questionsSeen = 0;
+    questionsSeen.clear();
     questionTimer = SetTimer(nullptr, 0, 50, AnswerNo);
     const auto& notices = Run();
     KillTimer(nullptr, questionTimer);
-    EXPECT_EQ(questionsSeen, 1);
+    EXPECT_EQ(questionsSeen.size(), 1u);
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0].kind, 1u);
     EXPECT_EQ(notices[0].searchedFiles, 0u);
@@ -424,8 +444,9 @@ TEST_F(WalkPrepared, WalksALinkLoopOnce) {
     EXPECT_EQ(notices.size(), 3u);
     EXPECT_EQ(notices.back().replacedFiles, 2u);
     EXPECT_EQ(notices.back().replacedStrings, 2u);
-    EXPECT_EQ(ReadText(loop + "f.txt"), "xx");
-    EXPECT_EQ(ReadText(loop + "sub\\g.txt"), "xx");
+    // Sizes, not texts: an extra visit doubles a file each time.
+    EXPECT_EQ(ReadText(loop + "f.txt").size(), 2u);
+    EXPECT_EQ(ReadText(loop + "sub\\g.txt").size(), 2u);
 }
 
 TEST_F(WalkPrepared, WalksAFolderReachedDirectlyAndByALinkOnce) {
@@ -436,7 +457,7 @@ TEST_F(WalkPrepared, WalksAFolderReachedDirectlyAndByALinkOnce) {
     const auto& notices = Run();
     ExpectOneEndedNoticeLast(notices);
     EXPECT_EQ(notices.back().searchedFiles, 1u);
-    EXPECT_EQ(ReadText(sibling + "a\\h.txt"), "xx");
+    EXPECT_EQ(ReadText(sibling + "a\\h.txt").size(), 2u);
 }
 
 TEST_F(WalkPrepared, FollowsLinksToFoldersOutsideTheTree) {

@@ -4,9 +4,9 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ clang libclang-rt-14-dev
+    cmake ninja-build g++
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-    wine wine64 xvfb x11-utils imagemagick fonts-ipafont-gothic
+    wine wine64 xvfb x11-utils imagemagick fonts-ipafont-gothic locales
     googletest
 )
 

@@ -31,10 +31,27 @@ BOOL CALLBACK FindQuestionText(HWND child, LPARAM param) {
     return TRUE;
 }
 
+// Other test programs may show a box of the same caption at the same time: answer only
+// this process's own.
+BOOL CALLBACK FindOwnQuestionBox(HWND window, LPARAM param) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char className[16] = {}, caption[32] = {};
+    GetClassNameA(window, className, sizeof className);
+    GetWindowTextA(window, caption, sizeof caption);
+    if (process == GetCurrentProcessId() && lstrcmpA(className, "#32770") == 0 &&
+        lstrcmpA(caption, "Replace in Files") == 0) {
+        *reinterpret_cast<HWND*>(param) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 DWORD WINAPI PressButton(LPVOID param) {
     Presser* presser = static_cast<Presser*>(param);
     for (int tries = 0; tries < 200; ++tries) { // up to 20 s
-        HWND box = FindWindowA("#32770", "Replace in Files");
+        HWND box = nullptr;
+        EnumWindows(FindOwnQuestionBox, reinterpret_cast<LPARAM>(&box));
         if (box) {
             presser->found = true;
             presser->ownedRight = GetWindow(box, GW_OWNER) == presser->owner;

@@ -13,19 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/program_path_argument.h"
 #include "app/resource.h"
 
 namespace {
 
 std::string ExePath() {
-    std::string path = __argc > 1 ? __argv[1] : "";
-    if (!path.empty() && path[0] == '/') {
-        path = "Z:" + path;
-        for (char& c : path) {
-            if (c == '/') c = '\\';
-        }
-    }
-    return path;
+    return ProgramPathArgument();
 }
 
 // Little-endian writer for the expected templates.

@@ -1,4 +1,5 @@
 // Drives kelvora.exe from another process through its windows.
+#include "tests/support/program_path_argument.h"
 #include "tests/end_to_end/program_driver.h"
 
 #include <stdlib.h>
@@ -46,14 +47,7 @@ std::string FromWide(const wchar_t* text) {
 } // namespace
 
 std::string ProgramPath() {
-    std::string path = __argc > 1 ? __argv[1] : "";
-    if (!path.empty() && path[0] == '/') {
-        path = "Z:" + path;
-        for (char& c : path) {
-            if (c == '/') c = '\\';
-        }
-    }
-    return path;
+    return ProgramPathArgument();
 }
 
 bool StartProgram(RunningProgram* program, const char* arguments) {

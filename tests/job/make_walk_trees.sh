@@ -20,7 +20,7 @@ for cp in 1252 932; do
     mkdir -p "$t/outside/target" "$t/linked"
     ln -s ../outside/target "$t/linked/l"
     # Nested long names: the deepest folder's path is past the search's 260-byte limit.
-    long=$(printf 'n%.0s' $(seq 1 100))
+    long=$(printf 'n%.0s' $(seq 1 120))
     mkdir -p "$t/deep/$long/$long/$long"
     printf x >"$t/deep/$long/$long/f.txt"
     printf x >"$t/deep/$long/$long/$long/f.txt"

@@ -6,6 +6,7 @@
 
 #include "app/dialog_runner.h"
 #include "app/resource.h"
+#include "engine/ascii_case.h"
 #include "engine/replace_job.h"
 #include "job/progress_dialog.h"
 #include "ui/history.h"
@@ -13,18 +14,10 @@
 
 namespace {
 
-const char kBakPattern[] = "*.bak";
-
 // True when pattern is "*.bak" with ASCII letters in any case; every other byte must match
 // exactly, so " *.bak" or "*.ba?" is not the pattern.
 bool IsBakPattern(const char* pattern) {
-    int i = 0;
-    for (; kBakPattern[i] != '\0'; ++i) {
-        char c = pattern[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != kBakPattern[i]) return false;
-    }
-    return pattern[i] == '\0';
+    return EqualsIgnoringAsciiCase(pattern, "*.bak");
 }
 
 void SetCheckFromSetting(HWND dialog, int id, HKEY key, const char* name, DWORD defaultValue) {

@@ -29,8 +29,11 @@ void StartDialog(HWND dialog) {
     if (key) {
         const DWORD x = ReadDwordSetting(key, "PosX", 20);
         const DWORD y = ReadDwordSetting(key, "PosY", 20);
+        // Without SWP_NOACTIVATE, Wine activates the still hidden dialog here, which puts the
+        // focus into the empty Find field; the remembered text loaded next is then not
+        // selected, and typing went in front of it.
         SetWindowPos(dialog, nullptr, static_cast<int>(x), static_cast<int>(y), 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER);
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     SetCheckFromSetting(dialog, IDC_MATCHCASE, key, "Case", 1);
     SetCheckFromSetting(dialog, IDC_BACKUPS, key, "Backup", 1);

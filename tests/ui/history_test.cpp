@@ -5,6 +5,7 @@
 #include "ui/history.h"
 #include "ui/history_codec.h"
 #include "ui/settings.h"
+#include "tests/support/long_text.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -129,25 +130,6 @@ List Numbered(int from, int to) {
     return list;
 }
 
-// A text of the given number of characters (UTF-16 units): under code page 932 every other
-// one is a two-byte hiragana, otherwise letters with an 0xE9 now and then. seed tells texts
-// of the same length apart.
-std::string LongText(size_t characters, int seed) {
-    const bool doubleByte = GetACP() == 932;
-    std::string text;
-    for (size_t i = 0; i < characters; i++) {
-        if (doubleByte && i % 2 == 1) {
-            text += '\x82';
-            text += static_cast<char>(0x9F + (i + seed) % 83);
-        } else if (!doubleByte && i % 7 == 3) {
-            text += '\xE9';
-        } else {
-            text += static_cast<char>('a' + (i + seed) % 26);
-        }
-    }
-    return text;
-}
-
 // The trail bytes LongText uses (0x9F-0xF1) are no ASCII letters.
 std::string AsciiUpper(std::string text) {
     for (char& c : text) {
@@ -162,13 +144,12 @@ std::string AsciiUpper(std::string text) {
 // Wine translates the ANSI CB_GETLBTEXT through a fixed buffer of 512 UTF-16 units: 511 fit,
 // 512 and more did overrun it and crash the program at Replace All.
 TEST_F(HistoryTest, TextsOfAnyLengthAreStoredAndLoadedWhole) {
-    const size_t lengths[] = {511, 512, 600, 5000, 70000};
     const char* const names[] = {"Find", "Replace", "File", "Path"};
     for (int index = 0; index < 4; index++) {
         SCOPED_TRACE(names[index]);
         Fill({"short"});
         List expected = {"short"};
-        for (size_t length : lengths) {
+        for (size_t length : kLongTextLengths) {
             const std::string text = LongText(length, index);
             EXPECT_EQ(Save(text.c_str(), key, index), text) << length;
             expected.insert(expected.begin(), text);

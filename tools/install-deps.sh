@@ -8,6 +8,7 @@ packages=(
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine wine64 xvfb x11-utils imagemagick fonts-ipafont-gothic locales
     googletest
+    clang libclang-rt-14-dev
 )
 
 missing=()

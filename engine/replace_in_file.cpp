@@ -77,7 +77,7 @@ void RunRewritingPass(void* context) {
 
 // First pass. Returns the number of occurrences, 0 on any failure, or when the file is one
 // that this run has rewritten already; *size gets the size and *identity the file's identity
-// (*known false when it cannot be had).
+// (*known false when it cannot be had, or is not needed).
 uint32_t CountInFile(const char* path, const MatchRequest& request,
                      const FileIdentitySet* rewrittenFiles, DWORD* size, FileIdentity* identity,
                      bool* known) {
@@ -86,13 +86,6 @@ uint32_t CountInFile(const char* path, const MatchRequest& request,
     HANDLE file = OpenExclusive(path, GENERIC_READ);
     if (file == INVALID_HANDLE_VALUE)
         return 0;
-    if (rewrittenFiles) {
-        *known = GetFileIdentity(file, identity);
-        if (*known && rewrittenFiles->count(*identity) != 0) {
-            RewriteCalls.closeHandle(file);
-            return 0;
-        }
-    }
     CountingPass pass = {&request, nullptr, UsableSize(file), 0};
     if (pass.size != 0) {
         HANDLE mapping =
@@ -107,6 +100,12 @@ uint32_t CountInFile(const char* path, const MatchRequest& request,
             }
             RewriteCalls.closeHandle(mapping);
         }
+    }
+    // Only a file that would be rewritten needs telling apart from the ones already done.
+    if (pass.count != 0 && rewrittenFiles) {
+        *known = GetFileIdentity(file, identity);
+        if (*known && rewrittenFiles->count(*identity) != 0)
+            pass.count = 0;
     }
     RewriteCalls.closeHandle(file);
     *size = pass.size;

@@ -3,12 +3,18 @@
 # Native build: kelvora_native_test(name SOURCES ... LIBS ...) builds a GoogleTest program
 # and runs it directly.
 #
-# Windows build: kelvora_wine_test(name SOURCES ... LIBS ... [ARGS ...] [LOCK ...]) builds a
-# console GoogleTest program; CTest runs it under Wine through the cross-compiling emulator
-# (tools/wine-run.sh, configured into the build folder). Every Wine test needs two fixtures:
-# the build's own throwaway Wine prefix and an Xvfb display. kelvora_wine_test_run(name exe
-# [CP932] [ARGS ...] [LOCK ...]) adds another run of an existing test program, for example
-# under LC_ALL=ja_JP.UTF-8, where Wine's ANSI code page is 932.
+# Windows build: kelvora_wine_test(name SOURCES ... LIBS ... [ARGS ...] [LOCK ...]
+# [EVERY_ARCH]) builds a console GoogleTest program; CTest runs it under Wine through the
+# cross-compiling emulator (tools/wine-run.sh, configured into the build folder). Every Wine
+# test needs two fixtures: the build's own throwaway Wine prefix and an Xvfb display.
+# kelvora_wine_test_run(name exe [CP932] [ARGS ...] [LOCK ...] [EVERY_ARCH]) adds another run
+# of an existing test program, for example under LC_ALL=ja_JP.UTF-8, where Wine's ANSI code
+# page is 932.
+#
+# Both Windows builds (64-bit build/windows, 32-bit build/win32) run the tests marked
+# EVERY_ARCH, those of the program itself (label every_arch). The other Windows tests run
+# once, in the 64-bit build: in the 32-bit one they are not built by default and are
+# registered as disabled, unless KELVORA_ALL_WINE_TESTS is ON.
 
 function(kelvora_native_test name)
     cmake_parse_arguments(T "" "" "SOURCES;LIBS;ARGS" ${ARGN})
@@ -20,6 +26,14 @@ function(kelvora_native_test name)
 endfunction()
 
 if(KELVORA_WINDOWS)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+        set(kelvora_all_wine_tests_default OFF)
+    else()
+        set(kelvora_all_wine_tests_default ON)
+    endif()
+    option(KELVORA_ALL_WINE_TESTS "Build and run every Windows test, not only the EVERY_ARCH ones"
+           ${kelvora_all_wine_tests_default})
+
     set(KELVORA_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
     set(KELVORA_XVFB_STATE ${CMAKE_BINARY_DIR}/xvfb.state)
     set(KELVORA_TOOLS_DIR ${PROJECT_SOURCE_DIR}/tools)
@@ -43,10 +57,15 @@ endif()
 # LOCK names a CTest resource lock, for tests that share something of the prefix (the
 # settings key in the registry, for example) and so must not run at the same time.
 function(kelvora_wine_test_run name exe)
-    cmake_parse_arguments(T "CP932" "" "ARGS;LOCK" ${ARGN})
+    cmake_parse_arguments(T "CP932;EVERY_ARCH" "" "ARGS;LOCK" ${ARGN})
     add_test(NAME ${name} COMMAND ${exe} ${T_ARGS})
     set_tests_properties(${name} PROPERTIES
         FIXTURES_REQUIRED "wine_prefix;xvfb" TIMEOUT 600 LABELS wine)
+    if(T_EVERY_ARCH)
+        set_property(TEST ${name} APPEND PROPERTY LABELS every_arch)
+    elseif(NOT KELVORA_ALL_WINE_TESTS)
+        set_tests_properties(${name} PROPERTIES DISABLED TRUE)
+    endif()
     if(T_CP932)
         set_tests_properties(${name} PROPERTIES ENVIRONMENT "LC_ALL=ja_JP.UTF-8")
     endif()
@@ -56,13 +75,19 @@ function(kelvora_wine_test_run name exe)
 endfunction()
 
 function(kelvora_wine_test name)
-    cmake_parse_arguments(T "" "" "SOURCES;LIBS;ARGS;LOCK" ${ARGN})
-    add_executable(${name} ${T_SOURCES})
+    cmake_parse_arguments(T "EVERY_ARCH" "" "SOURCES;LIBS;ARGS;LOCK" ${ARGN})
+    set(exclude)
+    set(run_options ARGS ${T_ARGS})
+    if(T_EVERY_ARCH)
+        list(APPEND run_options EVERY_ARCH)
+    elseif(NOT KELVORA_ALL_WINE_TESTS)
+        set(exclude EXCLUDE_FROM_ALL)
+    endif()
+    if(T_LOCK)
+        list(APPEND run_options LOCK ${T_LOCK})
+    endif()
+    add_executable(${name} ${exclude} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
     kelvora_warnings(${name})
-    if(T_LOCK)
-        kelvora_wine_test_run(${name} ${name} ARGS ${T_ARGS} LOCK ${T_LOCK})
-    else()
-        kelvora_wine_test_run(${name} ${name} ARGS ${T_ARGS})
-    endif()
+    kelvora_wine_test_run(${name} ${name} ${run_options})
 endfunction()

@@ -1,18 +1,4 @@
-# Cross compiling for 64-bit Windows with MinGW-w64, the -posix thread variant
-# (the C++ standard library's threads need it).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross compiling for 64-bit Windows with MinGW-w64 (build/windows).
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
 set(KELVORA_MINGW_PREFIX x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${KELVORA_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${KELVORA_MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${KELVORA_MINGW_PREFIX}-windres)
-set(CMAKE_DLLTOOL ${KELVORA_MINGW_PREFIX}-dlltool)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${KELVORA_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# No MinGW DLL needed beside kelvora.exe or the test programs.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw-common.cmake)

@@ -5,10 +5,15 @@ RewriteCallTable RealRewriteCalls() {
     RewriteCallTable calls;
     calls.createFile = CreateFileA;
     calls.getFileSize = GetFileSize;
-    calls.createFileMapping = CreateFileMappingA;
-    calls.mapViewOfFile = MapViewOfFile;
+    calls.readFile = ReadFile;
+    calls.writeFile = WriteFile;
     calls.setFilePointer = SetFilePointer;
     calls.setEndOfFile = SetEndOfFile;
+    calls.createFileMapping = CreateFileMappingA;
+    calls.mapViewOfFile = MapViewOfFile;
+    calls.flushViewOfFile = FlushViewOfFile;
+    calls.unmapViewOfFile = UnmapViewOfFile;
+    calls.closeHandle = CloseHandle;
     calls.copyFile = CopyFileA;
     calls.messageBox = MessageBoxA;
     return calls;

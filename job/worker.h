@@ -9,8 +9,8 @@
 DWORD WINAPI WorkerThreadProc(LPVOID parameter);
 
 // Walks one folder (its matching files, then, when subfolders are requested, each
-// subfolder). The folder path ends with a backslash. No folder is walked twice within one
-// outermost call, so links that loop or lead to folders reached elsewhere are walked once.
+// subfolder). The folder path ends with a backslash. Within one outermost call no folder is
+// walked twice and no file rewritten twice, however many names lead to it.
 void WalkFolder(HWND progressWindow, const char* folder);
 
 // Hands one found file to the rewrite and counts it. Returns 1 to go on with the folder's

@@ -6,8 +6,9 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-    wine wine64 xvfb x11-utils imagemagick fonts-ipafont-gothic locales
-    googletest
+    g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+    wine wine64 wine32:i386 xvfb x11-utils imagemagick fonts-ipafont-gothic locales
+    googletest zip
     clang libclang-rt-14-dev
 )
 
@@ -22,6 +23,10 @@ if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]}"
     SUDO=
     [ "$(id -u)" -eq 0 ] || SUDO=sudo
+    # wine32 (so that the win64 prefix runs the 32-bit build) comes from the i386 architecture.
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        $SUDO dpkg --add-architecture i386
+    fi
     $SUDO apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds kelvora.exe and starts it under Wine.
+# Installs what is missing, builds kelvora.exe and starts it under Wine: the 64-bit build,
+# or with KELVORA_ARCH=win32 the 32-bit one (build/win32).
 # With $DISPLAY set it runs there until the program is closed. Without one it runs on a
 # virtual X server (inside Wine's virtual desktop, so that window captions are drawn),
 # saves a screenshot and prints its path.
@@ -8,7 +9,11 @@ cd "$(dirname "$0")/.."
 tools/install-deps.sh
 tools/build-windows.sh --target kelvora
 
-exe=$PWD/build/windows/app/kelvora.exe
+if [ "${KELVORA_ARCH:-win64}" = win32 ]; then
+    exe=$PWD/build/win32/app/kelvora.exe
+else
+    exe=$PWD/build/windows/app/kelvora.exe
+fi
 export WINEPREFIX=$PWD/build/run-prefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe="

@@ -15,12 +15,22 @@ create() {
     mkdir -p "$(dirname "$WINEPREFIX")"
     exec 9>"$WINEPREFIX.lock"
     flock 9
-    if [ ! -f "$WINEPREFIX/.kelvora-ready" ]; then
+    # A win64 prefix that also runs the 32-bit build: wineboot sets up its 32-bit side
+    # (syswow64) only when Debian's wine32 is installed. A prefix made before that is made again.
+    local wow64=$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll
+    if [ ! -f "$WINEPREFIX/.kelvora-ready" ] || [ ! -f "$wow64" ]; then
+        if [ -d "$WINEPREFIX" ]; then
+            wineserver -k >/dev/null 2>&1 || true
+        fi
         rm -rf "$WINEPREFIX"
         wineboot -i >/dev/null 2>&1
         # A crashing program must end, not wait for a click on Wine's crash dialog.
         wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
         wineserver -w
+        if [ ! -f "$wow64" ]; then
+            echo "$WINEPREFIX runs no 32-bit programs: wine32:i386 is missing (tools/install-deps.sh)" >&2
+            exit 1
+        fi
         touch "$WINEPREFIX/.kelvora-ready"
     fi
     flock -u 9

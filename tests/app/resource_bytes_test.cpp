@@ -327,17 +327,27 @@ std::vector<unsigned char> ReadExe() {
     return bytes;
 }
 
-TEST(ProgramImports, InitCommonControlsByOrdinal17Only) {
-    const std::vector<unsigned char> file = ReadExe();
+// The program's import table: each DLL's name and the raw thunks of its lookup table. The
+// program is built for this test's own machine: PE32+ with 8-byte thunks in the 64-bit
+// build, PE32 with 4-byte thunks in the 32-bit one.
+struct Import {
+    std::string dll;
+    std::vector<unsigned long long> thunks;
+};
+
+const bool kPe32Plus = sizeof(void*) == 8;
+
+void ReadImports(const std::vector<unsigned char>& file, std::vector<Import>* imports) {
     ASSERT_GT(file.size(), 0x400u);
     const size_t nt = Le32(file, 0x3C);
     ASSERT_LT(nt + 0x108, file.size());
     ASSERT_EQ(Le32(file, nt), 0x4550u); // "PE\0\0"
+    ASSERT_EQ(Le16(file, nt + 4), kPe32Plus ? 0x8664u : 0x14Cu); // x86-64 or i386
     const unsigned sections = Le16(file, nt + 6);
     const unsigned optionalSize = Le16(file, nt + 20);
     const size_t optional = nt + 24;
-    ASSERT_EQ(Le16(file, optional), 0x20Bu); // PE32+
-    const unsigned long importRva = Le32(file, optional + 112 + 8);
+    ASSERT_EQ(Le16(file, optional), kPe32Plus ? 0x20Bu : 0x10Bu);
+    const unsigned long importRva = Le32(file, optional + (kPe32Plus ? 112 : 96) + 8);
     const size_t sectionTable = optional + optionalSize;
 
     auto toOffset = [&](unsigned long rva) -> size_t {
@@ -350,22 +360,44 @@ TEST(ProgramImports, InitCommonControlsByOrdinal17Only) {
         return 0;
     };
 
+    for (size_t d = toOffset(importRva); d && Le32(file, d + 12) != 0; d += 20) {
+        Import import;
+        import.dll = reinterpret_cast<const char*>(&file[toOffset(Le32(file, d + 12))]);
+        size_t t = toOffset(Le32(file, d) ? Le32(file, d) : Le32(file, d + 16));
+        for (;; t += kPe32Plus ? 8 : 4) {
+            unsigned long long v = Le32(file, t);
+            if (kPe32Plus) v |= static_cast<unsigned long long>(Le32(file, t + 4)) << 32;
+            if (v == 0) break;
+            import.thunks.push_back(v);
+        }
+        imports->push_back(import);
+    }
+}
+
+TEST(ProgramImports, InitCommonControlsByOrdinal17Only) {
+    std::vector<Import> imports;
+    ASSERT_NO_FATAL_FAILURE(ReadImports(ReadExe(), &imports));
     size_t comctl = 0;
     std::vector<unsigned long long> thunks;
-    for (size_t d = toOffset(importRva); d && Le32(file, d + 12) != 0; d += 20) {
-        const char* name = reinterpret_cast<const char*>(&file[toOffset(Le32(file, d + 12))]);
-        if (_stricmp(name, "comctl32.dll") != 0) continue;
+    for (const Import& import : imports) {
+        if (_stricmp(import.dll.c_str(), "comctl32.dll") != 0) continue;
         ++comctl;
-        size_t t = toOffset(Le32(file, d) ? Le32(file, d) : Le32(file, d + 16));
-        for (;; t += 8) {
-            const unsigned long long v =
-                Le32(file, t) | (static_cast<unsigned long long>(Le32(file, t + 4)) << 32);
-            if (v == 0) break;
-            thunks.push_back(v);
-        }
+        thunks.insert(thunks.end(), import.thunks.begin(), import.thunks.end());
     }
     EXPECT_EQ(comctl, 1u);
-    EXPECT_EQ(thunks, std::vector<unsigned long long>{0x8000000000000000ull | 17});
+    const unsigned long long byOrdinal = kPe32Plus ? 0x8000000000000000ull : 0x80000000ull;
+    EXPECT_EQ(thunks, std::vector<unsigned long long>{byOrdinal | 17});
+}
+
+// The program is shipped alone: it needs no MinGW runtime DLL (libgcc_s_*, libstdc++-6,
+// libwinpthread-1) beside it, only the system's own.
+TEST(ProgramImports, NoMinGwRuntimeDll) {
+    std::vector<Import> imports;
+    ASSERT_NO_FATAL_FAILURE(ReadImports(ReadExe(), &imports));
+    ASSERT_FALSE(imports.empty());
+    for (const Import& import : imports) {
+        EXPECT_NE(_strnicmp(import.dll.c_str(), "lib", 3), 0) << import.dll;
+    }
 }
 
 } // namespace

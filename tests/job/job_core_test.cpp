@@ -1,8 +1,7 @@
 // The walk's platform-free pieces: bounded path composition at its limits, the ".bak"
-// name rule, the double-byte-aware final backslash and the set of visited folders.
+// name rule, the double-byte-aware final backslash and the folder part of a pattern.
 #include "engine/character_model.h"
 #include "job/path_compose.h"
-#include "job/visited_folders.h"
 #include "job/walk_names.h"
 
 #include <gtest/gtest.h>
@@ -96,29 +95,20 @@ TEST(EndsWithBackslash, TrailBytesOfCodePage932AreNoBackslashes) {
     for (const Case& c : cases) EXPECT_EQ(EndsWithBackslash(model, c.path), c.ends) << c.path;
 }
 
-TEST(VisitedFolders, RemembersEachFolderOnceAcrossGrowth) {
-    VisitedFolders visited = {};
-    // Identities that differ in one field only, and many of them, so the set grows.
-    for (uint32_t i = 0; i < 5000; ++i) {
-        const FolderIdentity folder = {i % 7, i / 3, i * 2654435761u};
-        ASSERT_EQ(RememberFolder(&visited, folder), 1) << i;
-    }
-    for (uint32_t i = 0; i < 5000; ++i) {
-        const FolderIdentity folder = {i % 7, i / 3, i * 2654435761u};
-        ASSERT_EQ(RememberFolder(&visited, folder), 0) << i;
-    }
-    EXPECT_EQ(visited.count, 5000u);
-    const FolderIdentity a = {1, 2, 3}, b = {2, 2, 3}, c = {1, 3, 3}, d = {1, 2, 4};
-    EXPECT_EQ(RememberFolder(&visited, a), 1);
-    EXPECT_EQ(RememberFolder(&visited, b), 1);
-    EXPECT_EQ(RememberFolder(&visited, c), 1);
-    EXPECT_EQ(RememberFolder(&visited, d), 1);
-    EXPECT_EQ(RememberFolder(&visited, a), 0);
-    ForgetVisitedFolders(&visited);
-    EXPECT_EQ(visited.count, 0u);
-    EXPECT_EQ(visited.slots, nullptr);
-    EXPECT_EQ(RememberFolder(&visited, a), 1);
-    ForgetVisitedFolders(&visited);
+TEST(PatternFolderLength, EndsAfterTheLastSeparatorOfThePattern) {
+    CharacterModel model;
+    MakeCharacterModel(&model, 932);
+    struct Case {
+        const char* pattern;
+        size_t length;
+    };
+    const Case cases[] = {
+        {"*.txt", 0},         {"sub\\*.log", 4},     {"..\\*.txt", 3},   {"a\\b\\c?.txt", 4},
+        {"sub/*.log", 4},     {"a\\b/c\\*.txt", 6}, {"\\*.txt", 1},      {"", 0},
+        {"\x95\x5C*.txt", 0}, // 0x5C as the second byte of a character is no separator
+        {"\x95\x5C\\*.txt", 3},
+    };
+    for (const Case& c : cases) EXPECT_EQ(PatternFolderLength(model, c.pattern), c.length) << c.pattern;
 }
 
 } // namespace

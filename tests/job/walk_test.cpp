@@ -65,6 +65,14 @@ void ExpectOneEndedNoticeLast(const std::vector<RecordedNotice>& notices) {
     EXPECT_EQ(notices.back().kind, 1u);
 }
 
+std::wstring WideOf(const std::string& text) {
+    std::wstring wide(text.size() + 1, L'\0');
+    const int units = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0],
+                                          static_cast<int>(wide.size()));
+    wide.resize(units > 0 ? static_cast<size_t>(units - 1) : 0);
+    return wide;
+}
+
 // Names of the entries of a folder in the platform's order.
 std::vector<std::string> PlatformOrder(const std::string& pattern) {
     std::vector<std::string> names;
@@ -327,6 +335,32 @@ TEST_F(Walk, RefusesOverLongStartFoldersAndPatternsAndStillEndsOnce) {
     EXPECT_EQ(ReadText(root + "f.txt"), "x");
 }
 
+TEST_F(Walk, RewritesTheFilesInTheFolderThePatternNames) {
+    // "sub\*.log" finds sub\notes.log; notes.log beside sub is not one the pattern matches.
+    request.includeSubfolders = false;
+    request.fileTypes = "sub\\*.log";
+    Put("notes.log", 1);
+    MakeFolder(root + "sub");
+    Put("sub\\notes.log", 1);
+    const auto& notices = Run();
+    ExpectOneEndedNoticeLast(notices);
+    EXPECT_EQ(notices.back().searchedFiles, 1u);
+    EXPECT_EQ(ReadText(root + "notes.log"), "x");
+    EXPECT_TRUE(Rewritten("sub\\notes.log"));
+
+    // "..\*.txt" from inner\ finds the files beside inner, not those in it.
+    request.fileTypes = "..\\*.txt";
+    request.folder = root + "inner";
+    MakeFolder(root + "inner");
+    Put("up.txt", 1);
+    Put("inner\\in.txt", 1);
+    DestroyRecorder(recorder);
+    const auto& again = Run();
+    EXPECT_EQ(again.back().searchedFiles, 1u);
+    EXPECT_TRUE(Rewritten("up.txt"));
+    EXPECT_EQ(ReadText(root + "inner\\in.txt"), "x");
+}
+
 TEST_F(Walk, TreatsAMissingStartFolderAsEmpty) {
     request.folder = root + "missing";
     const auto& notices = Run();
@@ -522,6 +556,31 @@ TEST_F(WalkPrepared, TreatsSubfoldersPastTheSearchLimitAsEmpty) {
     ExpectOneEndedNoticeLast(notices);
     EXPECT_EQ(notices.back().searchedFiles, 2u);
     EXPECT_EQ(ReadText(level1 + "f.txt"), "y");
+}
+
+// The set-up's names\ holds one file under four names: a.txt, a hard link h.txt, a symbolic
+// link s.txt, and U+FF41 ".txt", which code page 1252 cannot hold: its search reports it as
+// a second "a.txt". With a growing replacement, each extra rewrite would show.
+TEST_F(WalkPrepared, RewritesAFileOnceWhateverTheNamesThatLeadToIt) {
+    const std::string names = prepared + "names\\";
+    request.folder = names;
+    request.replaceText = "xx";
+    request.includeSubfolders = false;
+    const auto& notices = Run();
+    ExpectOneEndedNoticeLast(notices);
+    EXPECT_EQ(ReadText(names + "a.txt"), "xx");
+    // The full-width name is a file of its own where the code page can hold it.
+    const bool ownName = GetACP() == 932;
+    EXPECT_EQ(notices.back().searchedFiles, 4u);
+    EXPECT_EQ(notices.back().replacedFiles, ownName ? 2u : 1u);
+    HANDLE wide = CreateFileW((WideOf(names) + L"\xff41.txt").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(wide, INVALID_HANDLE_VALUE);
+    char text[8] = {};
+    DWORD got = 0;
+    ReadFile(wide, text, sizeof text, &got, nullptr);
+    CloseHandle(wide);
+    EXPECT_EQ(std::string(text, got), ownName ? "xx" : "x");
 }
 
 } // namespace

@@ -12,5 +12,5 @@ CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
 cmake --build build/fuzz --target kelvora_fuzzers
 status=0
 ctest --test-dir build/fuzz -L fuzz -j "$(nproc)" --output-on-failure || status=1
-grep -h '^fuzz ' build/fuzz/Testing/Temporary/LastTest.log || true
+grep -h '^fuzz [a-z_]*:' build/fuzz/Testing/Temporary/LastTest.log || true
 exit $status

@@ -14,6 +14,9 @@ INT_PTR RunDialogResource(HINSTANCE instance, WORD id, HWND owner, DLGPROC proc)
     HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(id), RT_DIALOG);
     if (found) loaded = LoadResource(instance, found);
     if (loaded) tmpl = static_cast<const DLGTEMPLATE*>(LockResource(loaded));
+    // A template that runs past its resource is not shown at all, as if it were missing:
+    // both the copy and the dialog manager would read beyond the resource's bytes.
+    if (tmpl && GetTemplateSizeWithin(tmpl, SizeofResource(instance, found)) == 0) tmpl = nullptr;
     INT_PTR result = RunDialogTemplate(tmpl, instance, owner, proc);
     if (loaded) FreeResource(loaded);
     return result;

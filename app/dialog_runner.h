@@ -12,7 +12,8 @@ struct TemplateCopy {
     DWORD size;    // bytes of the template inside the block; 0 when there is none
 };
 
-// Runs dialog resource id; -1 when the resource is missing.
+// Runs dialog resource id; -1 when the resource is missing or its template runs past the
+// resource's size.
 INT_PTR RunDialogResource(HINSTANCE instance, WORD id, HWND owner, DLGPROC proc);
 
 // Runs the dialog of tmpl; -1 when tmpl is null.

@@ -98,12 +98,6 @@ std::uint32_t GetTemplateSize(const void* tmpl) {
     return GetTemplateSizeWithin(tmpl, UINT32_MAX);
 }
 
-std::uint32_t GetTemplateFontOffset(const void* tmpl) {
-    if (!tmpl) return 0;
-    return static_cast<std::uint32_t>(FontOffset(static_cast<const unsigned char*>(tmpl),
-                                                 UINT32_MAX));
-}
-
 int SetTemplateFont(TemplateBytes* bytes, const std::uint16_t* face, unsigned units,
                     std::uint16_t points) {
     if (!bytes || !bytes->data || bytes->size == 0 || bytes->size > bytes->capacity) return 0;

@@ -25,9 +25,6 @@ std::uint32_t GetTemplateSize(const void* tmpl);
 // The same walk, refusing (0) when the template runs past capacity bytes.
 std::uint32_t GetTemplateSizeWithin(const void* tmpl, std::size_t capacity);
 
-// Offset just past the title: where the font block starts.
-std::uint32_t GetTemplateFontOffset(const void* tmpl);
-
 // Puts face (units UTF-16 units, terminator included) at points into the template and
 // sets DS_SETFONT. Returns 1 when rewritten; 0 when there is no template, the face is
 // empty or too long, or the result would not fit the capacity. On 0 nothing is touched.

@@ -28,10 +28,6 @@ inline bool IsLeadByte(const CharacterModel& model, unsigned char value) {
     return model.lead[value];
 }
 
-inline bool IsTrailByte(const CharacterModel& model, unsigned char value) {
-    return model.trail[value];
-}
-
 // Single-byte model: no lead bytes, only 'A'..'Z' fold, whatever the code page.
 void MakeSingleByteModel(CharacterModel* model, unsigned codePage);
 

@@ -1,28 +1,14 @@
 // Byte-level name tests of the folder walk.
 #include "job/walk_names.h"
 
+#include "engine/ascii_case.h"
 #include "engine/character_model.h"
 
 #include <cstring>
 
-namespace {
-
-unsigned char FoldAscii(unsigned char byte) {
-    return (byte >= 'A' && byte <= 'Z') ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
-}
-
-} // namespace
-
 bool HasBackupSuffix(const char* name) {
     const size_t length = std::strlen(name);
-    if (length <= 4) return false;
-    const char* suffix = ".bak";
-    for (size_t i = 0; i < 4; ++i) {
-        if (FoldAscii(static_cast<unsigned char>(name[length - 4 + i])) !=
-            static_cast<unsigned char>(suffix[i]))
-            return false;
-    }
-    return true;
+    return length > 4 && EqualsIgnoringAsciiCase(name + length - 4, ".bak");
 }
 
 namespace {

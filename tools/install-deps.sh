@@ -9,6 +9,7 @@ packages=(
     g++-mingw-w64-i686-posix binutils-mingw-w64-i686
     wine wine64 wine32:i386 xvfb x11-utils imagemagick fonts-ipafont-gothic locales
     googletest zip
+    clang libclang-rt-14-dev
 )
 
 missing=()

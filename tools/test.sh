@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the native and both Windows builds and runs every test:
-# the native tests (under AddressSanitizer and UndefinedBehaviorSanitizer), the packages
+# the native tests (under AddressSanitizer and UndefinedBehaviorSanitizer), each libFuzzer
+# target for 25 s (build/fuzz, clang; tools/fuzz.sh runs them longer), the packages
 # (tools/package.sh: each zip must hold the very kelvora.exe that the tests run), the Windows
 # tests under Wine on the 64-bit build, then the program's own tests (label every_arch) on
 # the 32-bit build. Exits non-zero when any test fails.
@@ -13,6 +14,9 @@ cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELVORA_SANITIZE=
 cmake --build build/native -j "$jobs"
 tools/build-windows.sh
 KELVORA_ARCH=win32 tools/build-windows.sh
+CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DKELVORA_SANITIZE=ON -DKELVORA_FUZZ_SECONDS=25 >/dev/null
+cmake --build build/fuzz -j "$jobs" --target kelvora_fuzzers
 
 status=0
 
@@ -61,6 +65,9 @@ fi
 
 echo "== Native tests"
 ctest --test-dir build/native --output-on-failure -j "$jobs" || status=1
+echo "== Fuzzing, 25 s per target (tools/fuzz.sh runs them longer)"
+ctest --test-dir build/fuzz -L fuzz --output-on-failure -j "$jobs" || status=1
+grep -h '^fuzz [a-z_]*:' build/fuzz/Testing/Temporary/LastTest.log || true
 echo "== Windows tests under Wine, 64-bit build"
 ctest --test-dir build/windows --output-on-failure -j "$jobs" || status=1
 echo "== The program's own tests under Wine, 32-bit build"

@@ -4,6 +4,7 @@
 #include "ui/history_codec.h"
 
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -41,37 +42,71 @@ void MoveTextToTop(HWND combo, const char* text) {
     SendMessageA(combo, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(text));
 }
 
+// One list item as the bytes of the ANSI code page, in a heap string the caller frees with
+// free(); null when it cannot be read or memory runs out. The item is read with the wide
+// messages: Wine's ANSI translation of CB_GETLBTEXT copies the item through a fixed stack
+// buffer of 512 UTF-16 units, which an item of 512 units or more overruns. List boxes keep
+// their items in UTF-16, so converting with CP_ACP gives the very bytes the ANSI message
+// would. The wide CB_GETLBTEXTLEN counts UTF-16 units, not bytes, so the byte length is
+// taken from the conversion itself.
+char* ReadItemText(HWND combo, int index, size_t* length) {
+    const LRESULT units = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (units < 0 || units >= 0x7FFFFFFF)
+        return nullptr;
+    WCHAR* wide = static_cast<WCHAR*>(calloc(static_cast<size_t>(units) + 1, sizeof(WCHAR)));
+    if (!wide)
+        return nullptr;
+    char* text = nullptr;
+    const LRESULT read = SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                                      reinterpret_cast<LPARAM>(wide));
+    if (read >= 0 && read <= units) {
+        const int readUnits = static_cast<int>(read);
+        const int bytes = readUnits == 0 ? 0
+                          : WideCharToMultiByte(CP_ACP, 0, wide, readUnits, nullptr, 0,
+                                                nullptr, nullptr);
+        if (bytes >= 0 && (bytes > 0 || readUnits == 0))
+            text = static_cast<char*>(malloc(static_cast<size_t>(bytes) + 1));
+        if (text) {
+            if (bytes > 0)
+                WideCharToMultiByte(CP_ACP, 0, wide, readUnits, text, bytes, nullptr, nullptr);
+            text[bytes] = '\0';
+            *length = static_cast<size_t>(bytes);
+        }
+    }
+    free(wide);
+    return text;
+}
+
 void StoreList(HWND combo, HKEY key, const char* name) {
     LRESULT items = SendMessageA(combo, CB_GETCOUNT, 0, 0);
     int count = items < 0 ? 0 : items > kMaxStoredHistoryEntries ? kMaxStoredHistoryEntries
                                                                   : static_cast<int>(items);
-    size_t lengths[kMaxStoredHistoryEntries];
-    for (int i = 0; i < count; i++) {
-        LRESULT n = SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
-        lengths[i] = n < 0 ? 0 : static_cast<size_t>(n);
+    // The value is sized from the texts as read, never from a length reported beforehand.
+    char* texts[kMaxStoredHistoryEntries] = {};
+    size_t lengths[kMaxStoredHistoryEntries] = {};
+    int read = 0;
+    while (read < count && (texts[read] = ReadItemText(combo, read, &lengths[read])) != nullptr)
+        read++;
+    // An item that cannot be read stores nothing, as when the value's buffer cannot be had.
+    const size_t size = HistoryValueSize(lengths, read);
+    unsigned char* data = read == count && size <= 0xFFFFFFFFu
+                              ? static_cast<unsigned char*>(malloc(size))
+                              : nullptr;
+    if (data) {
+        HistoryWriter writer;
+        BeginHistoryWrite(&writer, data, size);
+        for (int i = 0; i < read; i++) {
+            unsigned char* at = AddHistoryEntry(&writer, lengths[i]);
+            if (!at)
+                break;
+            memcpy(at, texts[i], lengths[i]);
+        }
+        if (key && name)
+            RegSetValueExA(key, name, 0, REG_BINARY, data, static_cast<DWORD>(writer.offset));
+        free(data);
     }
-    const size_t size = HistoryValueSize(lengths, count);
-    if (size > 0xFFFFFFFFu)
-        return;
-    // One byte more for the NUL that CB_GETLBTEXT puts after the last text; zeroed so that
-    // a text shorter than its reported length stores no stray bytes.
-    unsigned char* data = static_cast<unsigned char*>(calloc(size + 1, 1));
-    if (!data)
-        return;
-    HistoryWriter writer;
-    BeginHistoryWrite(&writer, data, size);
-    for (int i = 0; i < count; i++) {
-        LRESULT n = SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
-        if (n < 0 || static_cast<size_t>(n) > lengths[i])
-            break;
-        unsigned char* at = AddHistoryEntry(&writer, static_cast<size_t>(n));
-        if (!at)
-            break;
-        SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(at));
-    }
-    if (key && name)
-        RegSetValueExA(key, name, 0, REG_BINARY, data, static_cast<DWORD>(writer.offset));
-    free(data);
+    for (int i = 0; i < read; i++)
+        free(texts[i]);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include "app/dialog_runner.h"
 #include "app/resource.h"
+#include "engine/ascii_case.h"
 #include "engine/replace_job.h"
 #include "job/progress_dialog.h"
 #include "ui/history.h"
@@ -13,18 +14,10 @@
 
 namespace {
 
-const char kBakPattern[] = "*.bak";
-
 // True when pattern is "*.bak" with ASCII letters in any case; every other byte must match
 // exactly, so " *.bak" or "*.ba?" is not the pattern.
 bool IsBakPattern(const char* pattern) {
-    int i = 0;
-    for (; kBakPattern[i] != '\0'; ++i) {
-        char c = pattern[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != kBakPattern[i]) return false;
-    }
-    return pattern[i] == '\0';
+    return EqualsIgnoringAsciiCase(pattern, "*.bak");
 }
 
 void SetCheckFromSetting(HWND dialog, int id, HKEY key, const char* name, DWORD defaultValue) {
@@ -36,8 +29,11 @@ void StartDialog(HWND dialog) {
     if (key) {
         const DWORD x = ReadDwordSetting(key, "PosX", 20);
         const DWORD y = ReadDwordSetting(key, "PosY", 20);
+        // Without SWP_NOACTIVATE, Wine activates the still hidden dialog here, which puts the
+        // focus into the empty Find field; the remembered text loaded next is then not
+        // selected, and typing went in front of it.
         SetWindowPos(dialog, nullptr, static_cast<int>(x), static_cast<int>(y), 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER);
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     SetCheckFromSetting(dialog, IDC_MATCHCASE, key, "Case", 1);
     SetCheckFromSetting(dialog, IDC_BACKUPS, key, "Backup", 1);

@@ -143,6 +143,24 @@ TEST_F(RunnerAnyLocale, MissingResourceShowsNothingAndGivesMinusOne) {
     EXPECT_EQ(Seen.allocs, 0);
 }
 
+TEST_F(RunnerAnyLocale, TemplateRunningPastItsResourceIsNotShown) {
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(IDD_TEST_TRUNCATED), RT_DIALOG);
+    ASSERT_NE(found, nullptr);
+    ASSERT_EQ(SizeofResource(module, found), 62u);
+    EXPECT_EQ(GetTemplateSizeWithin(ResourceBytes(IDD_TEST_TRUNCATED), 62), 0u);
+    EXPECT_EQ(RunDialogResource(module, IDD_TEST_TRUNCATED, nullptr, EndingDlgProc), -1);
+    EXPECT_EQ(Seen.shown, 0);
+    EXPECT_EQ(Seen.procInits, 0);
+    EXPECT_EQ(Seen.allocs, 0);
+    // The test's well-formed templates fit their resources exactly.
+    for (WORD id : {IDD_TEST_FONT, IDD_TEST_NO_FONT}) {
+        found = FindResourceA(module, MAKEINTRESOURCEA(id), RT_DIALOG);
+        EXPECT_EQ(GetTemplateSizeWithin(ResourceBytes(id), SizeofResource(module, found)),
+                  GetTemplateSize(ResourceBytes(id))) << id;
+    }
+}
+
 TEST_F(RunnerAnyLocale, PointSizeRoundsLikeMulDiv) {
     for (long height = -40; height <= 40; ++height) {
         for (int dpi : {72, 96, 120, 144}) {

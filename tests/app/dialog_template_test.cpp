@@ -104,7 +104,6 @@ TEST(TemplateRewrite, TableOfTemplates) {
         const std::vector<unsigned char> original = BuildTemplate(c.tmpl, &items);
         ASSERT_EQ(original.size(), c.oldSize);
         EXPECT_EQ(GetTemplateSize(original.data()), c.oldSize);
-        EXPECT_EQ(GetTemplateFontOffset(original.data()), c.fontAt);
         if (!items.empty()) {
             EXPECT_EQ(items[0], c.oldItems);
         }

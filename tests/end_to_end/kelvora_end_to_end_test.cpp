@@ -12,6 +12,7 @@
 
 #include "app/resource.h"
 #include "tests/end_to_end/program_driver.h"
+#include "tests/support/long_text.h"
 
 namespace {
 
@@ -42,12 +43,14 @@ Value ReadValue(const char* name) {
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return value;
     }
-    unsigned char data[4096];
-    DWORD size = sizeof data;
+    DWORD size = 0;
     DWORD type = 0;
-    if (RegQueryValueExA(key, name, nullptr, &type, data, &size) == ERROR_SUCCESS) {
-        value.type = type;
-        value.bytes.assign(data, data + size);
+    if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+        std::vector<unsigned char> data(size + 1);
+        if (RegQueryValueExA(key, name, nullptr, &type, data.data(), &size) == ERROR_SUCCESS) {
+            value.type = type;
+            value.bytes.assign(data.begin(), data.begin() + size);
+        }
     }
     RegCloseKey(key);
     return value;
@@ -258,10 +261,14 @@ TEST_F(EndToEndTest, RunsWithoutThenWithSubfolders) {
     EXPECT_EQ(ReadValue("Path"), History({folder_}));
     EXPECT_EQ(ReadValue("Backup"), Dword(0));
 
-    // The next start shows the histories and the options, subfolders off again.
+    // The next start shows the histories and the options, subfolders off again; the focus is
+    // in Find, with its remembered text selected, so typing replaces it.
     p = Start();
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(ItemText(p->mainDialog, IDC_FIND), "foo");
+    HWND find = GetDlgItem(p->mainDialog, IDC_FIND);
+    EXPECT_EQ(FocusedWindow(p->mainDialog), GetWindow(find, GW_CHILD));
+    EXPECT_EQ(ComboSelection(find), std::make_pair(0, 3));
     EXPECT_EQ(ItemText(p->mainDialog, IDC_FOLDER), folder_);
     EXPECT_EQ(ComboItems(GetDlgItem(p->mainDialog, IDC_FILETYPES)),
               (std::vector<std::string>{"*.txt"}));
@@ -505,6 +512,63 @@ TEST_F(EndToEndTest, DoubleByteTextsUnderCodePage932) {
               (std::vector<std::string>{"{", "\x96\x7b"}));
     CloseAndExpectExitZero(p);
     EXPECT_EQ(ReadValue("Replace"), History({"(", "\x82\xa0"}));
+}
+
+// Texts of 511 to 70,000 characters (two-byte ones under code page 932) in all four fields:
+// Wine's ANSI CB_GETLBTEXT copies through a fixed buffer of 512 UTF-16 units, so storing a
+// history holding a longer item crashed the program at Replace All. Every text is stored and
+// comes back whole at the next start; a long find text is found and replaced.
+TEST_F(EndToEndTest, LongTextsInEveryFieldAreStoredAndLoadedAgain) {
+    const int fields[] = {IDC_FIND, IDC_REPLACE, IDC_FILETYPES, IDC_FOLDER};
+    const char* const names[] = {"Find", "Replace", "File", "Path"};
+    std::vector<std::string> lists[4];
+    programs_.reserve(2);
+    RunningProgram* p = Start();
+    ASSERT_NE(p, nullptr);
+    SetCheck(p->mainDialog, IDC_BACKUPS, false);
+    for (size_t length : kLongTextLengths) {
+        SCOPED_TRACE(length);
+        std::string texts[4];
+        for (int f = 0; f < 4; ++f) {
+            texts[f] = LongText(length, f);
+            lists[f].insert(lists[f].begin(), texts[f]);
+        }
+        FillRequest(p->mainDialog, texts[0].c_str(), texts[1].c_str(), texts[2].c_str(), texts[3]);
+        // No such folder (and past the walk's bound from 512 on): the run searches nothing.
+        EXPECT_EQ(RunToFinished(p), (std::vector<std::string>{"0", "0", "0"}));
+        ASSERT_TRUE(IsWindow(p->mainDialog)) << "the program ended";
+    }
+    // A pasted paragraph as the find text.
+    const std::string paragraph = LongText(5000, 7);
+    WriteFileText(Path("a.txt"), "<" + paragraph + ">");
+    FillRequest(p->mainDialog, paragraph.c_str(), "short", "*.txt", folder_);
+    EXPECT_EQ(RunToFinished(p), (std::vector<std::string>{"1", "1", "1"}));
+    EXPECT_EQ(ReadFileText(Path("a.txt")), "<short>");
+    lists[0].insert(lists[0].begin(), paragraph);
+    lists[1].insert(lists[1].begin(), "short");
+    lists[2].insert(lists[2].begin(), "*.txt");
+    lists[3].insert(lists[3].begin(), folder_);
+    for (int f = 0; f < 4; ++f) {
+        EXPECT_TRUE(ComboItems(GetDlgItem(p->mainDialog, fields[f])) == lists[f]) << names[f];
+    }
+    CloseAndExpectExitZero(p);
+    for (int f = 0; f < 4; ++f) EXPECT_TRUE(ReadValue(names[f]) == History(lists[f])) << names[f];
+
+    p = Start();
+    ASSERT_NE(p, nullptr);
+    for (int f = 0; f < 4; ++f) {
+        EXPECT_TRUE(ComboItems(GetDlgItem(p->mainDialog, fields[f])) == lists[f]) << names[f];
+        EXPECT_TRUE(ItemText(p->mainDialog, fields[f]) == lists[f][0]) << names[f];
+    }
+    // Run again from the loaded texts: the longest ones are stored again, unchanged.
+    FillRequest(p->mainDialog, lists[0][1].c_str(), lists[1][1].c_str(), lists[2][1].c_str(),
+                lists[3][1]);
+    EXPECT_EQ(RunToFinished(p), (std::vector<std::string>{"0", "0", "0"}));
+    for (int f = 0; f < 4; ++f) {
+        std::swap(lists[f][0], lists[f][1]);
+        EXPECT_TRUE(ReadValue(names[f]) == History(lists[f])) << names[f];
+    }
+    CloseAndExpectExitZero(p);
 }
 
 TEST_F(EndToEndTest, TwoCopiesRunSideBySide) {

@@ -38,10 +38,16 @@ BOOL CALLBACK CollectChildText(HWND window, LPARAM param) {
     return TRUE;
 }
 
-std::string FromWide(const wchar_t* text) {
-    char buffer[2048];
-    const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, buffer, sizeof buffer, nullptr, nullptr);
-    return n > 0 ? std::string(buffer) : std::string();
+std::string FromWide(const wchar_t* text, size_t units) {
+    if (units == 0) return std::string();
+    const int n = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(units), nullptr, 0,
+                                      nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0) {
+        WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(units), &bytes[0], n, nullptr,
+                            nullptr);
+    }
+    return bytes;
 }
 
 } // namespace
@@ -114,14 +120,17 @@ bool WaitForWindowGone(HWND window, DWORD timeoutMs) {
 }
 
 std::string WindowText(HWND window) {
-    wchar_t buffer[1024] = L"";
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer),
-                             SMTO_ABORTIFHUNG, 5000, &result)) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) {
         return "<no answer>";
     }
-    buffer[1023] = L'\0';
-    return FromWide(buffer);
+    std::vector<wchar_t> buffer(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                             SMTO_ABORTIFHUNG, 5000, &copied)) {
+        return "<no answer>";
+    }
+    return FromWide(buffer.data(), copied < length ? copied : length);
 }
 
 std::string ItemText(HWND dialog, int id) {
@@ -138,15 +147,29 @@ std::vector<std::string> ComboItems(HWND combo) {
     std::vector<std::string> items;
     const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        wchar_t buffer[1024] = L"";
-        if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) >= 1023) {
-            items.push_back("<too long>");
+        const LRESULT units = SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
+        if (units < 0) {
+            items.push_back("<error>");
             continue;
         }
-        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buffer));
-        items.push_back(FromWide(buffer));
+        std::vector<wchar_t> buffer(static_cast<size_t>(units) + 1, L'\0');
+        const LRESULT copied = SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buffer.data()));
+        items.push_back(FromWide(buffer.data(), copied < 0 ? 0 : static_cast<size_t>(copied)));
     }
     return items;
+}
+
+HWND FocusedWindow(HWND dialog) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+std::pair<int, int> ComboSelection(HWND combo) {
+    DWORD_PTR packed = 0;
+    SendMessageTimeoutA(combo, CB_GETEDITSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &packed);
+    return {LOWORD(packed), HIWORD(packed)};
 }
 
 std::vector<std::string> ChildTexts(HWND window) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 struct RunningProgram {
@@ -40,6 +41,10 @@ std::string WindowText(HWND window);
 std::string ItemText(HWND dialog, int id);
 void SetItemText(HWND dialog, int id, const char* text);
 std::vector<std::string> ComboItems(HWND combo);
+// The window that has the focus in the dialog's thread.
+HWND FocusedWindow(HWND dialog);
+// The selection in a combo box's edit field, start and end (of texts under 65,536 units).
+std::pair<int, int> ComboSelection(HWND combo);
 // The texts of all child windows, in order.
 std::vector<std::string> ChildTexts(HWND window);
 

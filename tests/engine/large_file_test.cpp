@@ -1,5 +1,7 @@
-// Files beyond what 32-bit sizes can describe are passed over untouched: a sparse file of
-// 4 GiB and more, and one whose rewritten size would not fit in 32 bits.
+// Large files: a sparse file a little over 2 GiB is rewritten, growing and shrinking (a
+// mapping over 2 GiB, lengths of 2^31 and more handed to the file pointer); files beyond what
+// 32-bit sizes can describe are passed over untouched: a sparse file of 4 GiB and more, and
+// one whose rewritten size would not fit in 32 bits.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -36,17 +38,42 @@ LONGLONG SizeOf(const std::string& path) {
     return (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-std::string Head(const std::string& path, size_t length) {
+// length bytes of the file from offset at.
+std::string BytesAt(const std::string& path, LONGLONG at, size_t length) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return "<missing>";
-    std::string head(length, '\0');
+    std::string bytes(length, '\0');
+    LARGE_INTEGER offset;
+    offset.QuadPart = at;
     DWORD got = 0;
-    ReadFile(file, &head[0], static_cast<DWORD>(length), &got, nullptr);
+    if (!SetFilePointerEx(file, offset, nullptr, FILE_BEGIN) ||
+        !ReadFile(file, &bytes[0], static_cast<DWORD>(length), &got, nullptr))
+        got = 0;
     CloseHandle(file);
-    head.resize(got);
-    return head;
+    bytes.resize(got);
+    return bytes;
+}
+
+std::string Head(const std::string& path, size_t length) {
+    return BytesAt(path, 0, length);
+}
+
+// Writes text at offset at of an existing file.
+bool WriteAt(const std::string& path, LONGLONG at, const std::string& text) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER offset;
+    offset.QuadPart = at;
+    DWORD written = 0;
+    const bool ok = SetFilePointerEx(file, offset, nullptr, FILE_BEGIN) &&
+                    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+                    written == text.size();
+    CloseHandle(file);
+    return ok;
 }
 
 class LargeFileTest : public testing::Test {
@@ -65,6 +92,43 @@ protected:
     std::string folder;
     std::string path;
 };
+
+// 2 GiB + 64 KiB, zeros but for "ab" at the start, across the 2 GiB mark, past it and at
+// the very end. Growing by 2 bytes each, then shrinking back by 3: every length set is past
+// 2^31, where a 32-bit length read as a signed number turns negative.
+TEST_F(LargeFileTest, FileOfOverTwoGibibytesIsRewrittenGrowingAndShrinking) {
+    const LONGLONG size = 0x80000000LL + 0x10000;
+    const LONGLONG spots[] = {0, 0x7FFFFFFFLL, 0x80008000LL, size - 2};
+    ASSERT_TRUE(MakeLargeFile(path, size, "ab"));
+    for (LONGLONG spot : spots)
+        ASSERT_TRUE(WriteAt(path, spot, "ab")) << spot;
+
+    SetRequest("ab", "abcd");
+    EXPECT_EQ(ReplaceInFile(path.c_str()), 4);
+    ASSERT_EQ(SizeOf(path), size + 8);
+    for (int i = 0; i < 4; ++i) {
+        const LONGLONG at = spots[i] + 2 * i; // moved by the growth of the ones before
+        EXPECT_EQ(BytesAt(path, at, 4), "abcd") << "occurrence " << i;
+        if (at > 0) {
+            EXPECT_EQ(BytesAt(path, at - 1, 1), std::string(1, '\0')) << "before occurrence " << i;
+        }
+        if (i < 3) {
+            EXPECT_EQ(BytesAt(path, at + 4, 1), std::string(1, '\0')) << "after occurrence " << i;
+        }
+    }
+
+    SetRequest("abcd", "x");
+    EXPECT_EQ(ReplaceInFile(path.c_str()), 4);
+    ASSERT_EQ(SizeOf(path), size - 4);
+    for (int i = 0; i < 4; ++i) {
+        const LONGLONG at = spots[i] - i;
+        EXPECT_EQ(BytesAt(path, at, 1), "x") << "occurrence " << i;
+        if (i < 3) {
+            EXPECT_EQ(BytesAt(path, at + 1, 1), std::string(1, '\0')) << "after occurrence " << i;
+        }
+    }
+    EXPECT_EQ(BytesAt(path, size - 6, 2), std::string("\0x", 2));
+}
 
 TEST_F(LargeFileTest, FileOfFourGibibytesOrMoreIsLeftUntouched) {
     const LONGLONG size = 0x100000000LL + 3; // its low 32 bits would read as 3 bytes

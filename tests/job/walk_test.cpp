@@ -272,27 +272,66 @@ TEST_F(Walk, AppendsABackslashAfterADoubleByteCharacterEndingIn5C) {
     EXPECT_EQ(ReadText(root + "\x95\x5C" "f.txt"), "x");
 }
 
+// Under code page 932 only: a folder path of exactly `bytes` bytes (no final backslash) below
+// root, made of two-byte characters, so that it is long in bytes but short in UTF-16 units.
+// Two levels, since each name must also fit the Unix side's 255 bytes in UTF-8.
+std::string MakeDoubleByteFolder(const std::string& root, size_t bytes) {
+    const std::string hiragana = "\x82\xa0";
+    std::string path = root;
+    for (int i = 0; i < 50; ++i) path += hiragana;
+    MakeFolder(path);
+    path += "\\";
+    if (bytes < path.size() + 2) return std::string();
+    if ((bytes - path.size()) % 2 == 1) path += 'd';
+    while (path.size() < bytes) path += hiragana;
+    MakeFolder(path);
+    return path;
+}
+
 TEST_F(Walk, RefusesOverLongStartFoldersAndPatternsAndStillEndsOnce) {
     Put("f.txt", 1);
-    MakeFolder(root + "s");
-    Put("s\\f.txt", 1);
-    const std::string longFolder = root + std::string(300, 'a');
-    const std::string cases[][2] = {
-        {longFolder, "*.txt"},
-        {longFolder + "\\", "*.txt"},
-        {std::string(263, 'b'), "*.txt"},         // 263 bytes, no room for the backslash
-        {root, std::string(600, '*') + ".txt"},  // folder + pattern past 519 bytes
-    };
-    for (const auto& c : cases) {
-        request.folder = c[0];
-        request.fileTypes = c[1];
-        const auto& notices = Run();
-        ASSERT_EQ(notices.size(), 1u);
-        EXPECT_EQ(notices[0].kind, 1u);
-        EXPECT_EQ(notices[0].searchedFiles, 0u);
-        DestroyRecorder(recorder);
-        recorder = nullptr;
+    if (GetACP() == 932) {
+        // Start folders that exist and hold a file, just within and just past the 264 bytes
+        // that the start folder with its backslash may take. Only two-byte names make such a
+        // path through the ANSI calls, and Wine's search takes it (under 260 UTF-16 units):
+        // the bound alone refuses the longer ones.
+        const std::string within = MakeDoubleByteFolder(root, 262);
+        const std::string past = MakeDoubleByteFolder(root, 263);
+        ASSERT_EQ(within.size(), 262u);
+        ASSERT_EQ(past.size(), 263u);
+        struct Case {
+            std::string folder;
+            bool walked;
+        };
+        const Case cases[] = {
+            {within, true},         // 262 + backslash + NUL = 264
+            {within + "\\", true}, // 263 + NUL
+            {past, false},          // 263 + backslash + NUL = 265
+            {past + "\\", false},  // 264 + NUL
+        };
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.folder.size());
+            const std::string file = (c.folder.back() == '\\' ? c.folder : c.folder + "\\") + "f.txt";
+            WriteText(file, "x");
+            ASSERT_EQ(ReadText(file), "x");
+            // The platform's search finds the file: only the bound keeps the walk from it.
+            ASSERT_EQ(PlatformOrder(file), std::vector<std::string>{"f.txt"});
+            request.folder = c.folder;
+            const auto& notices = Run();
+            ExpectOneEndedNoticeLast(notices);
+            EXPECT_EQ(notices.back().searchedFiles, c.walked ? 1u : 0u);
+            EXPECT_EQ(ReadText(file), c.walked ? "y" : "x");
+            DestroyRecorder(recorder);
+            recorder = nullptr;
+        }
     }
+    // The existing start folder with a pattern that takes the search path past 519 bytes.
+    request.folder = root;
+    request.fileTypes = std::string(600, '*') + ".txt";
+    const auto& notices = Run();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].kind, 1u);
+    EXPECT_EQ(notices[0].searchedFiles, 0u);
     EXPECT_EQ(ReadText(root + "f.txt"), "x");
 }
 

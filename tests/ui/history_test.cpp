@@ -1,9 +1,13 @@
 // The history lists with real combo boxes (in a hidden window) and the real registry of
-// the Wine prefix. Each test starts without the settings key's history values.
+// the Wine prefix. Each test starts without the settings key's history values. The test
+// program carries the program's manifest, so its combo boxes are the same version 6 ones,
+// which keep their items in UTF-16 as the program's do.
 #include "ui/history.h"
 #include "ui/history_codec.h"
 #include "ui/settings.h"
+#include "tests/support/long_text.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -30,6 +34,7 @@ Bytes Encode(const List& list) {
 class HistoryTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        InitCommonControls();
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Dunmak");
         key = OpenSettingsKey();
         ASSERT_NE(key, nullptr);
@@ -43,6 +48,7 @@ protected:
                                 8, 8, 200, 150, parent, reinterpret_cast<HMENU>(1057),
                                 GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(combo, nullptr);
+        ASSERT_TRUE(IsWindowUnicode(combo)) << "not the version 6 combo box";
     }
     void TearDown() override {
         if (parent)
@@ -69,19 +75,32 @@ protected:
         EXPECT_TRUE(Stored(name, &value)) << name;
         return value;
     }
+    // Items and edit text as ANSI bytes, read with the wide messages (the ANSI CB_GETLBTEXT
+    // overruns a fixed buffer under Wine for long items).
     List Items() {
         List items;
-        const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+        const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
         for (LRESULT i = 0; i < count; i++) {
-            std::string text(static_cast<size_t>(SendMessageA(combo, CB_GETLBTEXTLEN, i, 0)) + 1, '\0');
-            SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
-            items.push_back(text.c_str());
+            std::wstring wide(static_cast<size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
+            const LRESULT n = SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&wide[0]));
+            wide.resize(n < 0 ? 0 : static_cast<size_t>(n));
+            items.push_back(Ansi(wide));
         }
         return items;
     }
     std::string EditText() {
-        char text[512] = {};
-        GetWindowTextA(combo, text, sizeof text);
+        std::wstring wide(static_cast<size_t>(GetWindowTextLengthW(combo)) + 1, L'\0');
+        wide.resize(static_cast<size_t>(GetWindowTextW(combo, &wide[0], static_cast<int>(wide.size()))));
+        return Ansi(wide);
+    }
+    static std::string Ansi(const std::wstring& wide) {
+        if (wide.empty())
+            return std::string();
+        const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                          nullptr, 0, nullptr, nullptr);
+        std::string text(static_cast<size_t>(n), '\0');
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &text[0], n,
+                            nullptr, nullptr);
         return text;
     }
     void Fill(const List& list) {
@@ -111,7 +130,49 @@ List Numbered(int from, int to) {
     return list;
 }
 
+// The trail bytes LongText uses (0x9F-0xF1) are no ASCII letters.
+std::string AsciiUpper(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
 } // namespace
+
+// Wine translates the ANSI CB_GETLBTEXT through a fixed buffer of 512 UTF-16 units: 511 fit,
+// 512 and more did overrun it and crash the program at Replace All.
+TEST_F(HistoryTest, TextsOfAnyLengthAreStoredAndLoadedWhole) {
+    const char* const names[] = {"Find", "Replace", "File", "Path"};
+    for (int index = 0; index < 4; index++) {
+        SCOPED_TRACE(names[index]);
+        Fill({"short"});
+        List expected = {"short"};
+        for (size_t length : kLongTextLengths) {
+            const std::string text = LongText(length, index);
+            EXPECT_EQ(Save(text.c_str(), key, index), text) << length;
+            expected.insert(expected.begin(), text);
+        }
+        EXPECT_EQ(Items(), expected);
+        EXPECT_EQ(StoredOrEmpty(names[index]), Encode(expected));
+
+        // Typed again in other capitals, the 5,000-character text moves to the top.
+        const std::string typed = AsciiUpper(expected[1]);
+        ASSERT_NE(typed, expected[1]);
+        EXPECT_EQ(Save(typed.c_str(), key, index), typed);
+        expected.erase(expected.begin() + 1);
+        expected.insert(expected.begin(), typed);
+        EXPECT_EQ(Items(), expected);
+        EXPECT_EQ(StoredOrEmpty(names[index]), Encode(expected));
+
+        // The next start loads them whole.
+        Fill({});
+        LoadHistory(key, combo, index);
+        EXPECT_EQ(Items(), expected);
+        EXPECT_EQ(EditText(), typed);
+    }
+}
 
 TEST_F(HistoryTest, SavesTheExampleLayout) {
     Fill({"x"});

@@ -1,4 +1,5 @@
-// libFuzzer entry for the history value decoder (clang builds only, not run by ctest).
+// libFuzzer target for the history value decoder: on any bytes it reads only inside the value
+// and hands back entries that lie inside it and hold no NUL byte.
 #include "ui/history_codec.h"
 
 #include <cstring>

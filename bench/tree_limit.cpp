@@ -12,6 +12,7 @@ const UINT kNotice = WM_USER + 100;
 struct Walk {
     const TreeLimitRequest* request;
     HWND window;
+    HANDLE cancelEvent; // polled before each notice, as the walk does; never signalled
     TreeLimitResult counts;
 };
 
@@ -141,7 +142,8 @@ void VisitFile(Walk* walk, const char* path) {
         walk->counts.matchingFiles += 1;
         walk->counts.occurrences += count;
     }
-    if (walk->request->notice) SendMessageA(walk->window, kNotice, 0, 0);
+    if (walk->request->notice && WaitForSingleObject(walk->cancelEvent, 0) != WAIT_OBJECT_0)
+        SendMessageA(walk->window, kNotice, 0, 0);
 }
 
 void WalkFolder(Walk* walk, const std::string& folder) {
@@ -187,7 +189,8 @@ bool RunTreeLimit(const TreeLimitRequest& request, TreeLimitResult* result) {
     WaitForSingleObject(windowThread.ready, INFINITE);
     CloseHandle(windowThread.ready);
     bool ok = windowThread.window != nullptr;
-    Walk walk = {&request, windowThread.window, {0.0, 0, 0, 0}};
+    Walk walk = {&request, windowThread.window, CreateEventA(nullptr, TRUE, FALSE, nullptr),
+                 {0.0, 0, 0, 0}};
     if (ok) {
         HANDLE worker = CreateThread(nullptr, 0, RunWalk, &walk, CREATE_SUSPENDED, nullptr);
         ok = worker != nullptr;
@@ -198,6 +201,7 @@ bool RunTreeLimit(const TreeLimitRequest& request, TreeLimitResult* result) {
             CloseHandle(worker);
         }
     }
+    CloseHandle(walk.cancelEvent);
     PostThreadMessageA(windowThreadId, WM_QUIT, 0, 0);
     WaitForSingleObject(ui, INFINITE);
     CloseHandle(ui);

@@ -1,8 +1,8 @@
 // What Wine itself charges for the per-file calls of a run over a folder tree, without any of
 // the program's own work: the walk's searches, and for each file the counting pass's calls
 // (exclusive open, size, read-only mapping and view, a plain scan, release, close); with
-// `notice`, one bare SendMessageA per file to a window on another thread, as the progress
-// notices go; with `rewrite`, for each file that holds the find text, the rewriting pass's
+// `notice`, the poll of a cancel event and one bare SendMessageA per file to a window on
+// another thread, as the progress notices go; with `rewrite`, for each file that holds the find text, the rewriting pass's
 // calls (write probe, exclusive open, size, writable mapping of the final size, the moves,
 // release, set the length, close). Case-sensitive, not whole-word.
 #pragma once

@@ -4,7 +4,7 @@
 // Starts kelvora.exe once, then answers STATE_DIR\req-N.txt (N = 1, 2, ...) with
 // STATE_DIR\res-N.txt until a request says "quit". A request is lines of text:
 //   kelvora / find / replace / file types / folder / matchCase onlyWords subfolders (0 or 1)
-//   limit / calls|notice|rewrite / folder / file types / find / replace
+//   limit / calls|notice|display|rewrite / folder / file types / find / replace
 // A "kelvora" run fills the main dialog, presses Replace All and times until the progress
 // dialog's caption reads "Finished"; the answer is "milliseconds strings files searched",
 // the three counters as the dialog shows them. A "limit" run answers "milliseconds searched
@@ -121,6 +121,7 @@ std::string RunLimit(const std::vector<std::string>& lines) {
     if (lines.size() < 6) return "error short request";
     TreeLimitRequest request;
     request.notice = lines[1] != "calls";
+    request.display = lines[1] == "display";
     request.rewrite = lines[1] == "rewrite";
     request.folder = lines[2];
     if (request.folder.empty() || request.folder.back() != '\\') request.folder += "\\";

@@ -105,8 +105,9 @@ def main(argv):
     out.append("The limits, measured in the same rounds: natively memchr for an absent byte and one")
     out.append("memmove of all the data; under Wine a walk that makes only the per-file calls (exclusive")
     out.append("open, size, read-only mapping and view, a plain scan, close), then with one bare notice per")
-    out.append("file (SendMessageA to a window on another thread), then with the rewriting calls of the")
-    out.append("matching files too.")
+    out.append("file (a poll of the cancel event and SendMessageA to a window on another thread), then")
+    out.append("with that window shown and setting the searched-files number into a static control at")
+    out.append("each notice, or with the rewriting calls of the matching files.")
     out.append("")
     out.append("| Workload | Kelvora | limit | Kelvora ÷ limit |")
     out.append("|---|---|---|---|")
@@ -120,6 +121,7 @@ def main(argv):
                            f"| {kelvora / (scan + move):.1f} |")
             continue
         names = [("limit-calls", "calls"), ("limit-notice", "calls + notice"),
+                 ("limit-display", "calls + notice + one counter shown"),
                  ("limit-rewrite", "calls + notice + rewrite calls")]
         for name, text in names:
             value = median.get((workload, name))

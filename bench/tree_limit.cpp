@@ -16,8 +16,15 @@ struct Walk {
     TreeLimitResult counts;
 };
 
+const int kCounterId = 1004;
+bool showCounter;
+unsigned long shownCount;
+
 LRESULT CALLBACK NoticeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kNotice) return TRUE;
+    if (message == kNotice) {
+        if (showCounter && wParam == 0) SetDlgItemInt(window, kCounterId, ++shownCount, FALSE);
+        return TRUE;
+    }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -33,8 +40,17 @@ DWORD WINAPI RunWindowThread(LPVOID parameter) {
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.lpszClassName = "KelvoraBenchNotice";
     RegisterClassA(&windowClass);
-    thread->window = CreateWindowExA(0, "KelvoraBenchNotice", "", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                     nullptr, GetModuleHandleA(nullptr), nullptr);
+    const DWORD style = showCounter ? WS_POPUP | WS_CAPTION | WS_VISIBLE : WS_POPUP;
+    thread->window = CreateWindowExA(0, "KelvoraBenchNotice", "Replacing...", style, 100, 100, 200,
+                                     120, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (thread->window && showCounter) {
+        CreateWindowExA(0, "STATIC", "0", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP, 100, 50, 60,
+                        14, thread->window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCounterId)),
+                        GetModuleHandleA(nullptr), nullptr);
+        SendDlgItemMessageA(thread->window, kCounterId, WM_SETFONT,
+                            reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+        UpdateWindow(thread->window);
+    }
     SetEvent(thread->ready);
     if (!thread->window) return 1;
     MSG msg;
@@ -182,6 +198,8 @@ DWORD WINAPI RunWalk(LPVOID parameter) {
 } // namespace
 
 bool RunTreeLimit(const TreeLimitRequest& request, TreeLimitResult* result) {
+    showCounter = request.display;
+    shownCount = 0;
     WindowThread windowThread = {CreateEventA(nullptr, TRUE, FALSE, nullptr), nullptr};
     DWORD windowThreadId = 0;
     HANDLE ui = CreateThread(nullptr, 0, RunWindowThread, &windowThread, 0, &windowThreadId);

@@ -1,4 +1,4 @@
-// Where one file's rewrite spends its time under Wine, call by call: the design's calls of
+// Where one file's rewrite spends its time under Wine, call by call: the rewrite's calls of
 // both passes around the engine's own passes, timed one by one, beside ReplaceInFile as a
 // whole and three variants of the second pass (the grown size set through the file handle
 // before mapping; the view flushed before it is released; instead of the rewrite, one write
@@ -51,9 +51,9 @@ struct Clock {
     }
 };
 
-enum Variant { kDesign, kReserveFirst, kFlushView, kTouchOnly };
+enum Variant { kAsWritten, kReserveFirst, kFlushView, kTouchOnly };
 
-// The design's two passes, call by call.
+// The rewrite's two passes, call by call, as engine/replace_in_file.cpp makes them.
 void TimedRewrite(const char* path, const MatchRequest& request, const char* replace,
                   Variant variant, const char* name) {
     Clock clock(name);
@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
         const struct {
             Variant variant;
             const char* name;
-        } variants[] = {{kDesign, "design"}, {kReserveFirst, "reserve"}, {kFlushView, "flush"},
+        } variants[] = {{kAsWritten, "as written"}, {kReserveFirst, "reserve"}, {kFlushView, "flush"},
                         {kTouchOnly, "touch"}};
         for (const auto& v : variants) {
             CopyFileA(source, work, FALSE);

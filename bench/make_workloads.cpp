@@ -21,6 +21,8 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "bench/filler_text.h"
+
 namespace {
 
 std::mt19937 Random(20240612);
@@ -29,24 +31,9 @@ uint32_t Below(uint32_t n) {
     return static_cast<uint32_t>(Random() % n);
 }
 
-// English-like lower-case words without the letters in `avoid`, with spaces and newlines.
+// Filler ending in a newline.
 std::string Filler(size_t size, const char* avoid) {
-    static const char Letters[] = "eeeeeeeeeeeetttttttttaaaaaaaaooooooooiiiiiiinnnnnnnssssss"
-                                  "hhhhhhrrrrrrddddllllccuummwwffggyyppbbvkjxqz";
-    std::string pool;
-    for (const char* c = Letters; *c; ++c) {
-        if (!std::strchr(avoid, *c))
-            pool += *c;
-    }
-    std::string text(size, ' ');
-    size_t i = 0;
-    while (i < size) {
-        size_t word = 1 + Below(9);
-        for (size_t k = 0; k < word && i < size; ++k)
-            text[i++] = pool[Below(static_cast<uint32_t>(pool.size()))];
-        if (i < size)
-            text[i++] = Below(12) == 0 ? '\n' : ' ';
-    }
+    std::string text = FillerText(size, avoid, Random);
     text[size - 1] = '\n';
     return text;
 }

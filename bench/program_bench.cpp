@@ -22,6 +22,7 @@
 #include "app/resource.h"
 #include "bench/tree_limit.h"
 #include "tests/end_to_end/program_driver.h"
+#include "tests/support/program_path_argument.h"
 
 namespace {
 
@@ -33,17 +34,6 @@ double Now() {
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&counter);
     return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-std::string WindowsPath(const char* path) {
-    std::string p = path;
-    if (!p.empty() && p[0] == '/') {
-        p = "Z:" + p;
-        for (char& c : p) {
-            if (c == '/') c = '\\';
-        }
-    }
-    return p;
 }
 
 bool WaitForRequest(const std::string& path, std::vector<std::string>* lines) {
@@ -141,7 +131,7 @@ int main(int argc, char** argv) {
         fprintf(stderr, "usage: kelvora_bench KELVORA_EXE STATE_DIR\n");
         return 2;
     }
-    const std::string state = WindowsPath(argv[2]);
+    const std::string state = WindowsPathOfArgument(argv[2]);
     RunningProgram program = {};
     if (!StartProgram(&program)) {
         Answer(state, 0, "error no main dialog");

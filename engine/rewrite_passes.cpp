@@ -6,9 +6,9 @@
 // occurrences replaced. We build exactly that in one sweep:
 //  - replacement not longer than the find text: compact front to back (the write position
 //    never passes the read position);
-//  - longer: first move the data up by count * d to the end of the room, then write the
-//    result front to back from the start; the write position stays at or below the read
-//    position while fewer than `count` replacements have been made.
+//  - longer: first move the data from the first occurrence on up by count * d to the end of
+//    the room, then write the result front to back from there; the write position stays at
+//    or below the read position while fewer than `count` replacements have been made.
 // The scan passes most positions with a quick test on two of the find text's bytes, 64
 // positions at a time. In a single-byte code page without whole words every position is a
 // character of its own and no earlier character matters, so the candidates of a block are
@@ -218,17 +218,18 @@ inline void MoveBytes(unsigned char* dst, const unsigned char* src, size_t n) {
 // Single-byte code page, not whole words: the accepted occurrences are simply the leftmost
 // matches, each searched from the end of the one before, so the candidates of a block of 16
 // positions are taken from one mask. Calls onMatch(position) for each, at most `most` times,
-// in order, and returns how many. Every byte it reads lies at or after the position where
-// the last occurrence ended, so onMatch may write anywhere before that.
+// in order, and returns how many; the search starts at `from`, the end of an occurrence or 0.
+// Every byte it reads lies at or after the position where the last occurrence ended, so
+// onMatch may write anywhere before that.
 template <typename OnMatch>
 uint32_t ForEachPlainOccurrence(const MatchRequest& request, const unsigned char* data,
-                                uint32_t size, uint32_t most, OnMatch onMatch) {
+                                uint32_t size, uint32_t from, uint32_t most, OnMatch onMatch) {
     const uint32_t length = request.findLength;
     if (size < length || most == 0)
         return 0;
     const uint32_t last = size - length;
     uint32_t made = 0;
-    uint32_t p = 0;
+    uint32_t p = from;
 #if defined(__SSE2__)
     const StopTest test = MakeStopTest(request);
     // A block of positions [p, p + 64) reads up to data[p + 63 + stopAt[1]], inside the data
@@ -395,7 +396,7 @@ bool NextOccurrence(const MatchRequest& request, const unsigned char* data, uint
 
 uint32_t CountOccurrences(const MatchRequest& request, const unsigned char* data, uint32_t size) {
     if (PlainScan(request))
-        return ForEachPlainOccurrence(request, data, size, 0xFFFFFFFFu, [](uint32_t) {});
+        return ForEachPlainOccurrence(request, data, size, 0, 0xFFFFFFFFu, [](uint32_t) {});
     ScanState state = ScanFromStart();
     uint32_t count = 0;
     uint32_t at = 0;
@@ -410,32 +411,43 @@ uint32_t RewriteOccurrences(const MatchRequest& request, unsigned char* data, ui
     if (count == 0)
         return 0;
     const uint32_t findLength = request.findLength;
-    uint64_t shift = 0;
-    if (replaceLength > findLength) {
-        shift = static_cast<uint64_t>(count) * (replaceLength - findLength);
-        if (capacity < size + shift)
-            return 0;
-        std::memmove(data + shift, data, size);
-    }
-    const unsigned char* source = data + shift; // the original bytes, read front to back
+    const bool plain = PlainScan(request);
+    const unsigned char* source = data; // the original bytes, read front to back
     const unsigned char* replacement = reinterpret_cast<const unsigned char*>(replaceText);
-    uint32_t written = 0;                       // end of the result so far
-    uint32_t copied = 0;                        // original bytes before this are in the result
-    auto replaceAt = [&](uint32_t at) {
-        uint32_t run = at - copied;
+    uint32_t written = 0;               // end of the result so far
+    uint32_t copied = 0;                // original bytes before this are in the result
+    auto replaceAt = [&](uint32_t position) {
+        uint32_t run = position - copied;
         if (data + written != source + copied)
             MoveBytes(data + written, source + copied, run);
         written += run;
         MoveBytes(data + written, replacement, replaceLength);
         written += replaceLength;
-        copied = at + findLength;
+        copied = position + findLength;
     };
     uint32_t made = 0;
-    if (PlainScan(request)) {
-        made = ForEachPlainOccurrence(request, source, size, count, replaceAt);
+    ScanState state = ScanFromStart();
+    uint32_t at = 0;
+    if (replaceLength > findLength) {
+        const uint64_t shift = static_cast<uint64_t>(count) * (replaceLength - findLength);
+        if (capacity < size + shift)
+            return 0;
+        // Nothing before the first occurrence changes, so only the data from there on moves
+        // up (a late first occurrence leaves most of the data, and its pages, untouched).
+        bool found = plain ? ForEachPlainOccurrence(request, data, size, 0, 1,
+                                                    [&](uint32_t first) { at = first; }) == 1
+                           : NextOccurrence(request, data, size, &state, &at);
+        if (!found)
+            return 0;
+        std::memmove(data + at + shift, data + at, size - at);
+        source = data + shift;
+        written = copied = at;
+        replaceAt(at);
+        made = 1;
+    }
+    if (plain) {
+        made += ForEachPlainOccurrence(request, source, size, copied, count - made, replaceAt);
     } else {
-        ScanState state = ScanFromStart();
-        uint32_t at = 0;
         while (made < count && NextOccurrence(request, source, size, &state, &at)) {
             replaceAt(at);
             ++made;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/filler_text.h"
 #include "engine/character_model.h"
 #include "engine/rewrite_passes.h"
 
@@ -33,25 +34,9 @@ double Best(Work work) {
     return best;
 }
 
-// English-like filler text of lower-case words, without the letters in `avoid`.
 std::vector<unsigned char> Filler(size_t size, const char* avoid, std::mt19937& random) {
-    static const char Letters[] = "eeeeeeeeeeeetttttttttaaaaaaaaooooooooiiiiiiinnnnnnnssssss"
-                                  "hhhhhhrrrrrrddddllllccuummwwffggyyppbbvkjxqz";
-    std::string pool;
-    for (const char* c = Letters; *c; ++c) {
-        if (!std::strchr(avoid, *c))
-            pool += *c;
-    }
-    std::vector<unsigned char> text(size);
-    size_t i = 0;
-    while (i < size) {
-        size_t word = 1 + random() % 9;
-        for (size_t k = 0; k < word && i < size; ++k)
-            text[i++] = static_cast<unsigned char>(pool[random() % pool.size()]);
-        if (i < size)
-            text[i++] = (random() % 12 == 0) ? '\n' : ' ';
-    }
-    return text;
+    const std::string text = FillerText(size, avoid, random);
+    return std::vector<unsigned char>(text.begin(), text.end());
 }
 
 // Puts `word` at about every `spacing` bytes (on word starts); returns its positions.

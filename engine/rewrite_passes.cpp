@@ -6,9 +6,13 @@
 // occurrences replaced. We build exactly that in one sweep:
 //  - replacement not longer than the find text: compact front to back (the write position
 //    never passes the read position);
-//  - longer: first move the data up by count * d to the end of the room, then write the
-//    result front to back from the start; the write position stays at or below the read
-//    position while fewer than `count` replacements have been made.
+//  - longer: first move the data from the first occurrence on up by count * d to the end of
+//    the room, then write the result front to back from there; the write position stays at
+//    or below the read position while fewer than `count` replacements have been made.
+// The scan passes most positions with a quick test on two of the find text's bytes, 64
+// positions at a time. In a single-byte code page without whole words every position is a
+// character of its own and no earlier character matters, so the candidates of a block are
+// taken straight from its mask; otherwise NextOccurrence walks them one by one.
 #include "engine/rewrite_passes.h"
 
 #include <cstring>
@@ -43,48 +47,6 @@ bool MatchingBytes(const MatchRequest& request, unsigned char findByte, bool hig
     return true;
 }
 
-// The first position in [from, limit) that the quick test cannot rule out, or limit.
-// With pairStops the byte after each position is read too, so limit must be below the end
-// (it is: pairs need a find text of two bytes or more).
-uint32_t SkipToStop(const MatchRequest& request, const unsigned char* data, uint32_t from,
-                    uint32_t limit) {
-    uint32_t i = from;
-    const unsigned char s0 = request.stops[0];
-    const unsigned char s1 = request.stops[1];
-    const unsigned char t0 = request.secondStops[0];
-    const unsigned char t1 = request.secondStops[1];
-    const bool high = request.stopHigh;
-    const bool pair = request.pairStops;
-#if defined(__SSE2__)
-    const __m128i v0 = _mm_set1_epi8(static_cast<char>(s0));
-    const __m128i v1 = _mm_set1_epi8(static_cast<char>(s1));
-    const __m128i w0 = _mm_set1_epi8(static_cast<char>(t0));
-    const __m128i w1 = _mm_set1_epi8(static_cast<char>(t1));
-    while (limit - i >= 17) {
-        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-        __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(block, v0), _mm_cmpeq_epi8(block, v1));
-        if (pair) {
-            __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + 1));
-            hit = _mm_and_si128(hit, _mm_or_si128(_mm_cmpeq_epi8(next, w0), _mm_cmpeq_epi8(next, w1)));
-        }
-        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
-        if (high)
-            mask |= static_cast<unsigned>(_mm_movemask_epi8(block));
-        if (mask != 0)
-            return i + static_cast<uint32_t>(__builtin_ctz(mask));
-        i += 16;
-    }
-#endif
-    for (; i < limit; ++i) {
-        unsigned char b = data[i];
-        if (high && b >= 0x80)
-            break;
-        if ((b == s0 || b == s1) && (!pair || data[i + 1] == t0 || data[i + 1] == t1))
-            break;
-    }
-    return i;
-}
-
 // MatchesAt for a single-byte model, kept here so that the scan's hot loop inlines it.
 inline bool SingleByteMatch(const MatchRequest& request, const unsigned char* at) {
     const unsigned char* find = reinterpret_cast<const unsigned char*>(request.findText);
@@ -103,14 +65,259 @@ inline bool SingleByteMatch(const MatchRequest& request, const unsigned char* at
     return true;
 }
 
+// How often a byte turns up in common text and code, roughly, in thousandths: the quick
+// test looks for the find text's rarest bytes, so that it stops seldom.
+unsigned CommonFrequency(unsigned char b) {
+    static const unsigned char Lower[26] = {65, 12, 22, 34, 100, 18, 16, 49, 57, 1, 6, 33, 20,
+                                            55, 60, 15, 1, 48, 50, 75, 22, 8, 19, 1, 16, 1};
+    if (b >= 'a' && b <= 'z')
+        return Lower[b - 'a'];
+    if (b >= 'A' && b <= 'Z')
+        return 1 + Lower[b - 'A'] / 8;
+    if (b == ' ')
+        return 170;
+    if (b == '\n' || b == '\r' || b == '\t' || b == ',' || b == '.' || b == '_' || b == '(' ||
+        b == ')' || b == ';' || b == '=')
+        return 10;
+    if (b >= '0' && b <= '9')
+        return 5;
+    return 1;
+}
+
+#if defined(__SSE2__)
+// The quick test on 16 positions at a time.
+struct StopTest {
+    __m128i v0, v1, w0, w1;
+    uint32_t a, b;
+    bool pair;
+};
+
+StopTest MakeStopTest(const MatchRequest& request) {
+    StopTest test;
+    test.v0 = _mm_set1_epi8(static_cast<char>(request.stops[0]));
+    test.v1 = _mm_set1_epi8(static_cast<char>(request.stops[1]));
+    test.w0 = _mm_set1_epi8(static_cast<char>(request.secondStops[0]));
+    test.w1 = _mm_set1_epi8(static_cast<char>(request.secondStops[1]));
+    test.a = request.stopAt[0];
+    test.b = request.stopAt[1];
+    test.pair = request.pairStops;
+    return test;
+}
+
+inline __m128i EitherByte(const unsigned char* p, __m128i x, __m128i y) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    return _mm_or_si128(_mm_cmpeq_epi8(block, x), _mm_cmpeq_epi8(block, y));
+}
+
+// 0xFF in each lane whose position p + lane passes the test (stopHigh aside). Both bytes
+// are always tested: a branch on the first would mispredict on common bytes.
+inline __m128i Hits16(const StopTest& test, const unsigned char* p) {
+    __m128i hits = EitherByte(p + test.a, test.v0, test.v1);
+    if (test.pair)
+        hits = _mm_and_si128(hits, EitherByte(p + test.b, test.w0, test.w1));
+    return hits;
+}
+
+inline unsigned Mask16(__m128i hits) {
+    return static_cast<unsigned>(_mm_movemask_epi8(hits));
+}
+
+// The stops among the 64 positions from p, as bits; most blocks have none, and are done
+// with a single branch.
+inline uint64_t Mask64(const StopTest& test, const unsigned char* p) {
+    const __m128i h0 = Hits16(test, p);
+    const __m128i h1 = Hits16(test, p + 16);
+    const __m128i h2 = Hits16(test, p + 32);
+    const __m128i h3 = Hits16(test, p + 48);
+    if (Mask16(_mm_or_si128(_mm_or_si128(h0, h1), _mm_or_si128(h2, h3))) == 0)
+        return 0;
+    return static_cast<uint64_t>(Mask16(h0)) | static_cast<uint64_t>(Mask16(h1)) << 16 |
+           static_cast<uint64_t>(Mask16(h2)) << 32 | static_cast<uint64_t>(Mask16(h3)) << 48;
+}
+#endif
+
+// The first position in [from, limit) that the quick test cannot rule out, or limit.
+// The test reads up to stopAt[1] bytes after each position, so limit must leave that much
+// data (it does: limit is at most end - L + 1, and stopAt[1] < L).
+uint32_t SkipToStop(const MatchRequest& request, const unsigned char* data, uint32_t from,
+                    uint32_t limit) {
+    uint32_t i = from;
+    const bool high = request.stopHigh;
+#if defined(__SSE2__)
+    const StopTest test = MakeStopTest(request);
+    if (!high) {
+        while (limit - i >= 65) {
+            const uint64_t mask = Mask64(test, data + i);
+            if (mask != 0)
+                return i + static_cast<uint32_t>(__builtin_ctzll(mask));
+            i += 64;
+        }
+    }
+    while (limit - i >= 17) {
+        unsigned mask = Mask16(Hits16(test, data + i));
+        if (high) // stopHigh comes with stopAt[0] == 0
+            mask |= Mask16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i)));
+        if (mask != 0)
+            return i + static_cast<uint32_t>(__builtin_ctz(mask));
+        i += 16;
+    }
+#endif
+    const unsigned char s0 = request.stops[0];
+    const unsigned char s1 = request.stops[1];
+    const unsigned char t0 = request.secondStops[0];
+    const unsigned char t1 = request.secondStops[1];
+    const uint32_t a = request.stopAt[0];
+    const uint32_t b = request.stopAt[1];
+    const bool pair = request.pairStops;
+    for (; i < limit; ++i) {
+        if (high && data[i] >= 0x80)
+            break;
+        const unsigned char x = data[i + a];
+        if ((x == s0 || x == s1) && (!pair || data[i + b] == t0 || data[i + b] == t1))
+            break;
+    }
+    return i;
+}
+
+// Copies n bytes to dst from src, which may overlap it. Short copies are done inline, every
+// byte read before any is written; the dense rewrite makes millions of them, and a call
+// into the C library for each costs more than the copy (under Wine far more).
+inline void MoveBytes(unsigned char* dst, const unsigned char* src, size_t n) {
+    if (n <= 16) {
+        if (n >= 8) {
+            uint64_t head, tail;
+            std::memcpy(&head, src, 8);
+            std::memcpy(&tail, src + n - 8, 8);
+            std::memcpy(dst, &head, 8);
+            std::memcpy(dst + n - 8, &tail, 8);
+        } else if (n >= 4) {
+            uint32_t head, tail;
+            std::memcpy(&head, src, 4);
+            std::memcpy(&tail, src + n - 4, 4);
+            std::memcpy(dst, &head, 4);
+            std::memcpy(dst + n - 4, &tail, 4);
+        } else if (n > 0) {
+            const unsigned char first = src[0], middle = src[n / 2], last = src[n - 1];
+            dst[0] = first;
+            dst[n / 2] = middle;
+            dst[n - 1] = last;
+        }
+        return;
+    }
+    if (n <= 32) {
+        unsigned char head[16], tail[16];
+        std::memcpy(head, src, 16);
+        std::memcpy(tail, src + n - 16, 16);
+        std::memcpy(dst, head, 16);
+        std::memcpy(dst + n - 16, tail, 16);
+        return;
+    }
+    std::memmove(dst, src, n);
+}
+
+// Single-byte code page, not whole words: the accepted occurrences are simply the leftmost
+// matches, each searched from the end of the one before, so the candidates of a block of 16
+// positions are taken from one mask. Calls onMatch(position) for each, at most `most` times,
+// in order, and returns how many; the search starts at `from`, the end of an occurrence or 0.
+// Every byte it reads lies at or after the position where the last occurrence ended, so
+// onMatch may write anywhere before that.
+template <typename OnMatch>
+uint32_t ForEachPlainOccurrence(const MatchRequest& request, const unsigned char* data,
+                                uint32_t size, uint32_t from, uint32_t most, OnMatch onMatch) {
+    const uint32_t length = request.findLength;
+    if (size < length || most == 0)
+        return 0;
+    const uint32_t last = size - length;
+    uint32_t made = 0;
+    uint32_t p = from;
+#if defined(__SSE2__)
+    const StopTest test = MakeStopTest(request);
+    // A block of positions [p, p + 64) reads up to data[p + 63 + stopAt[1]], inside the data
+    // while p + 63 <= last.
+    while (p <= last && last - p >= 63) {
+        uint64_t mask = Mask64(test, data + p);
+        uint32_t next = p + 64;
+        while (mask != 0) {
+            const uint32_t at = p + static_cast<uint32_t>(__builtin_ctzll(mask));
+            if (!SingleByteMatch(request, data + at)) {
+                mask &= mask - 1;
+                continue;
+            }
+            onMatch(at);
+            if (++made == most)
+                return made;
+            const uint32_t after = at + length;
+            if (after >= next) {
+                next = after;
+                break;
+            }
+            mask &= ~0ull << (after - p); // candidates inside the occurrence are passed
+        }
+        p = next;
+    }
+#endif
+    while (p <= last) {
+        if (SingleByteMatch(request, data + p)) {
+            onMatch(p);
+            if (++made == most)
+                return made;
+            p += length;
+        } else {
+            ++p;
+        }
+    }
+    return made;
+}
+
+bool PlainScan(const MatchRequest& request) {
+    return request.fastSkip && !request.model->doubleByte && !request.onlyWords;
+}
+
+// The offset of the find text's byte whose matching bytes are the rarest in common text,
+// other than `except`. Single-byte models only (every byte matches at most two).
+uint32_t RarestOffset(const MatchRequest& request, uint32_t except) {
+    const unsigned char* find = reinterpret_cast<const unsigned char*>(request.findText);
+    uint32_t best = 0;
+    unsigned bestFrequency = ~0u;
+    for (uint32_t i = 0; i < request.findLength; ++i) {
+        unsigned char matching[2];
+        if (i == except || !MatchingBytes(request, find[i], false, matching))
+            continue;
+        unsigned frequency = CommonFrequency(matching[0]);
+        if (matching[1] != matching[0])
+            frequency += CommonFrequency(matching[1]);
+        if (frequency < bestFrequency) {
+            bestFrequency = frequency;
+            best = i;
+        }
+    }
+    return best;
+}
+
 void PrepareFastSkip(MatchRequest* request) {
     const CharacterModel& model = *request->model;
     const unsigned char* find = reinterpret_cast<const unsigned char*>(request->findText);
     request->fastSkip = false;
     request->pairStops = false;
     request->stopHigh = model.doubleByte;
+    request->stopAt[0] = 0;
+    request->stopAt[1] = 1;
     if (request->charCount == 0)
         return; // an empty comparison matches everywhere
+    if (!model.doubleByte) {
+        // Every byte is a character of its own, so any two of the find text's bytes may be
+        // tested: the two rarest. MatchingBytes lists at most two for a single-byte model.
+        request->stopAt[0] = RarestOffset(*request, request->findLength);
+        if (!MatchingBytes(*request, find[request->stopAt[0]], false, request->stops))
+            return;
+        request->fastSkip = true;
+        if (request->findLength >= 2) {
+            request->stopAt[1] = RarestOffset(*request, request->stopAt[0]);
+            request->pairStops =
+                MatchingBytes(*request, find[request->stopAt[1]], false, request->secondStops);
+        }
+        return;
+    }
     if (model.doubleByte) {
         // Every byte below 0x80 must be a one-byte character for the skip to be sound.
         for (int b = 0; b < 0x80; ++b) {
@@ -188,6 +395,8 @@ bool NextOccurrence(const MatchRequest& request, const unsigned char* data, uint
 }
 
 uint32_t CountOccurrences(const MatchRequest& request, const unsigned char* data, uint32_t size) {
+    if (PlainScan(request))
+        return ForEachPlainOccurrence(request, data, size, 0, 0xFFFFFFFFu, [](uint32_t) {});
     ScanState state = ScanFromStart();
     uint32_t count = 0;
     uint32_t at = 0;
@@ -202,28 +411,47 @@ uint32_t RewriteOccurrences(const MatchRequest& request, unsigned char* data, ui
     if (count == 0)
         return 0;
     const uint32_t findLength = request.findLength;
-    uint64_t shift = 0;
-    if (replaceLength > findLength) {
-        shift = static_cast<uint64_t>(count) * (replaceLength - findLength);
-        if (capacity < size + shift)
-            return 0;
-        std::memmove(data + shift, data, size);
-    }
-    const unsigned char* source = data + shift; // the original bytes, read front to back
-    uint32_t written = 0;                       // end of the result so far
-    uint32_t copied = 0;                        // original bytes before this are in the result
+    const bool plain = PlainScan(request);
+    const unsigned char* source = data; // the original bytes, read front to back
+    const unsigned char* replacement = reinterpret_cast<const unsigned char*>(replaceText);
+    uint32_t written = 0;               // end of the result so far
+    uint32_t copied = 0;                // original bytes before this are in the result
+    auto replaceAt = [&](uint32_t position) {
+        uint32_t run = position - copied;
+        if (data + written != source + copied)
+            MoveBytes(data + written, source + copied, run);
+        written += run;
+        MoveBytes(data + written, replacement, replaceLength);
+        written += replaceLength;
+        copied = position + findLength;
+    };
     uint32_t made = 0;
     ScanState state = ScanFromStart();
     uint32_t at = 0;
-    while (made < count && NextOccurrence(request, source, size, &state, &at)) {
-        uint32_t run = at - copied;
-        if (data + written != source + copied)
-            std::memmove(data + written, source + copied, run);
-        written += run;
-        std::memcpy(data + written, replaceText, replaceLength);
-        written += replaceLength;
-        copied = at + findLength;
-        ++made;
+    if (replaceLength > findLength) {
+        const uint64_t shift = static_cast<uint64_t>(count) * (replaceLength - findLength);
+        if (capacity < size + shift)
+            return 0;
+        // Nothing before the first occurrence changes, so only the data from there on moves
+        // up (a late first occurrence leaves most of the data, and its pages, untouched).
+        bool found = plain ? ForEachPlainOccurrence(request, data, size, 0, 1,
+                                                    [&](uint32_t first) { at = first; }) == 1
+                           : NextOccurrence(request, data, size, &state, &at);
+        if (!found)
+            return 0;
+        std::memmove(data + at + shift, data + at, size - at);
+        source = data + shift;
+        written = copied = at;
+        replaceAt(at);
+        made = 1;
+    }
+    if (plain) {
+        made += ForEachPlainOccurrence(request, source, size, copied, count - made, replaceAt);
+    } else {
+        while (made < count && NextOccurrence(request, source, size, &state, &at)) {
+            replaceAt(at);
+            ++made;
+        }
     }
     if (data + written != source + copied)
         std::memmove(data + written, source + copied, size - copied);

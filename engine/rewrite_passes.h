@@ -17,15 +17,18 @@ struct MatchRequest {
     uint32_t lastCharAt;   // K
     bool matchCase;
     bool onlyWords;
-    // Bytes at which an occurrence may start (or, with stopHigh, any byte >= 0x80); every
-    // other byte is a one-byte character that starts none, so the scan may pass it at once.
-    // With pairStops, a start byte is a stop only when the byte after it is one of the two
-    // bytes the find text's second character may match.
+    // The quick test that lets the scan pass most positions at once: a position is a stop
+    // only when the byte stopAt[0] bytes after it is one of stops (or, with stopHigh, the
+    // byte at the position is >= 0x80) and, with pairStops, the byte stopAt[1] bytes after
+    // it is one of secondStops. Every position that fails it starts no occurrence. In a
+    // single-byte code page the two offsets are those of the find text's rarest bytes in
+    // common text; in a double-byte one they are its first two bytes (0 and 1).
     bool fastSkip;
     bool stopHigh;
     bool pairStops;
     unsigned char stops[2];
     unsigned char secondStops[2];
+    uint32_t stopAt[2];
 };
 
 struct ScanState {

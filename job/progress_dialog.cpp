@@ -10,7 +10,11 @@
 //  - workerThread is touched on this thread only; non-null means a worker still walks, so
 //    the dialog does not close and the request's strings stay in place;
 //  - the walk-ended notice comes exactly once; the dialog closes itself after it when the
-//    run was cancelled, and otherwise shows "Finished" and waits for the user.
+//    run was cancelled, and otherwise shows "Finished" and waits for the user;
+//  - a counter's text is set only when its value differs from what the control shows
+//    (every set is a round trip to the window system and a repaint, and on most files only
+//    Searched Files changes); each dialog starts from the template's "0", whatever values
+//    an earlier run left in the record.
 #include "job/progress_dialog.h"
 
 #include "app/resource.h"
@@ -19,11 +23,26 @@
 
 namespace {
 
+// What each counter control of the open progress dialog shows. Touched on the UI thread only.
+struct ShownCounter {
+    int id;
+    DWORD shown;
+};
+ShownCounter shownCounters[3] = {
+    {IDC_REPLACED_STRINGS, 0}, {IDC_REPLACED_FILES, 0}, {IDC_SEARCHED_FILES, 0}};
+
+void ShowCounter(HWND dialog, ShownCounter* counter, DWORD value) {
+    if (value == counter->shown) return;
+    // A failed set leaves the old text, so it is tried again at the next notice.
+    if (SetDlgItemInt(dialog, counter->id, value, FALSE)) counter->shown = value;
+}
+
 bool CancelSignalled() {
     return WaitForSingleObject(ReplaceJob.cancelEvent, 0) == WAIT_OBJECT_0;
 }
 
 void StartRun(HWND dialog) {
+    for (ShownCounter& counter : shownCounters) counter.shown = 0; // the template's "0"
     CenterOverParent(dialog);
     ReplaceJob.progressWindow = dialog;
     ReplaceJob.cancelEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -46,9 +65,9 @@ void RequestCancel(HWND dialog) {
 }
 
 void ShowProgress(HWND dialog, WPARAM walkEnded) {
-    SetDlgItemInt(dialog, IDC_REPLACED_STRINGS, ReplaceJob.replacedStrings, FALSE);
-    SetDlgItemInt(dialog, IDC_REPLACED_FILES, ReplaceJob.replacedFiles, FALSE);
-    SetDlgItemInt(dialog, IDC_SEARCHED_FILES, ReplaceJob.searchedFiles, FALSE);
+    ShowCounter(dialog, &shownCounters[0], ReplaceJob.replacedStrings);
+    ShowCounter(dialog, &shownCounters[1], ReplaceJob.replacedFiles);
+    ShowCounter(dialog, &shownCounters[2], ReplaceJob.searchedFiles);
     if (walkEnded == 0 || !ReplaceJob.workerThread) return;
     // The worker is inside its last SendMessageA and only returns from it afterwards.
     CloseHandle(ReplaceJob.workerThread);

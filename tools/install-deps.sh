@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, whatever of the project's Debian packages is missing.
 # Runs "apt-get update" once, and only when something has to be installed.
+#   install-deps.sh         what building, running and testing need
+#   install-deps.sh bench   that, and the tools bench/run compares with and plots by
 set -euo pipefail
 
 packages=(
@@ -11,6 +13,9 @@ packages=(
     googletest zip
     clang libclang-rt-14-dev
 )
+if [ "${1:-}" = bench ]; then
+    packages+=(sed perl sd rpl python3 gnuplot-nox coreutils findutils)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -11,19 +11,9 @@
 
 #include "app/resource.h"
 #include "tests/end_to_end/program_driver.h"
+#include "tests/support/program_path_argument.h"
 
 namespace {
-
-std::string WindowsPath(const char* path) {
-    std::string p = path;
-    if (!p.empty() && p[0] == '/') {
-        p = "Z:" + p;
-        for (char& c : p) {
-            if (c == '/') c = '\\';
-        }
-    }
-    return p;
-}
 
 void Touch(const std::string& path) {
     FILE* f = fopen(path.c_str(), "wb");
@@ -45,8 +35,8 @@ int main(int argc, char** argv) {
         fprintf(stderr, "usage: screenshot_driver KELVORA_EXE FOLDER STATE_DIR [sjis]\n");
         return 2;
     }
-    const std::string folder = WindowsPath(argv[2]);
-    const std::string state = WindowsPath(argv[3]);
+    const std::string folder = WindowsPathOfArgument(argv[2]);
+    const std::string state = WindowsPathOfArgument(argv[3]);
     // "sjis": a find text in code page 932 (a Japanese word), given here as bytes because
     // the command line would pass through another code page on its way.
     const bool sjis = argc > 4 && std::string(argv[4]) == "sjis";

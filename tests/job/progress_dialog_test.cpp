@@ -441,4 +441,113 @@ TEST_F(ProgressDialog, DecliningToGoOnWithoutBackupsClosesWithoutCancellingNow) 
     ExpectNothingLeftOpen();
 }
 
+// ---- which counter texts a notice sets ------------------------------------------------
+
+// Counts the texts set on each counter control, by subclassing the three statics.
+const int kCounterIds[3] = {IDC_REPLACED_STRINGS, IDC_REPLACED_FILES, IDC_SEARCHED_FILES};
+WNDPROC staticProc = nullptr;
+int textsSet[3];
+
+LRESULT CALLBACK CountingStaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SETTEXT) {
+        const int id = GetDlgCtrlID(window);
+        for (int i = 0; i < 3; ++i)
+            if (kCounterIds[i] == id) ++textsSet[i];
+    }
+    return CallWindowProcA(staticProc, window, message, wParam, lParam);
+}
+
+// Opens the dialog modelessly, counts from before its first notice, and delivers the
+// worker's notices until the walk-ended one has been handled.
+HWND OpenAndRunToEnd(HWND owner) {
+    HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS),
+                                     owner, ProgressDlgProc, 0);
+    EXPECT_NE(dialog, nullptr);
+    if (!dialog) return nullptr;
+    for (int id : kCounterIds) {
+        staticProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+            GetDlgItem(dialog, id), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingStaticProc)));
+    }
+    for (int& n : textsSet) n = 0;
+    const DWORD start = GetTickCount();
+    while (ReplaceJob.workerThread && GetTickCount() - start < 20000) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    EXPECT_EQ(ReplaceJob.workerThread, nullptr) << "the walk did not end";
+    return dialog;
+}
+
+void ExpectCounters(HWND dialog, const char* strings, const char* files, const char* searched) {
+    std::string shown[3];
+    ReadCounters(dialog, shown);
+    EXPECT_EQ(shown[0], strings);
+    EXPECT_EQ(shown[1], files);
+    EXPECT_EQ(shown[2], searched);
+}
+
+TEST_F(ProgressDialog, SetsOnlyTheCountersWhoseShownValueChanges) {
+    MakeFolder(root + "empty");
+    request.folder = root + "empty\\";
+    SetRequest(request);
+    ReplaceJob.replacedStrings = 11; // what an earlier run left
+    ReplaceJob.replacedFiles = 22;
+    ReplaceJob.searchedFiles = 33;
+    HWND dialog = OpenAndRunToEnd(owner);
+    ASSERT_NE(dialog, nullptr);
+    // The walk of an empty folder ends with all counters 0: the template's "0" stays.
+    ExpectCounters(dialog, "0", "0", "0");
+    EXPECT_EQ(Caption(dialog), "Finished");
+    EXPECT_EQ(textsSet[0] + textsSet[1] + textsSet[2], 0);
+
+    // Further notices with chosen counters, after the worker has gone.
+    struct Step {
+        WPARAM kind;
+        DWORD strings, files, searched;
+        const char* shown[3];
+        int sets[3];
+    };
+    const Step steps[] = {
+        {0, 0, 0, 1, {"0", "0", "1"}, {0, 0, 1}},
+        {0, 0, 0, 1, {"0", "0", "1"}, {0, 0, 0}},
+        {0, 3, 1, 2, {"3", "1", "2"}, {1, 1, 1}},
+        {0, 3, 1, 3, {"3", "1", "3"}, {0, 0, 1}},
+        {1, 3, 1, 3, {"3", "1", "3"}, {0, 0, 0}},
+        {0, 0x80000000u, 1, 3, {"2147483648", "1", "3"}, {1, 0, 0}},
+        {1, 0x80000000u, 0xFFFFFFFFu, 4, {"2147483648", "4294967295", "4"}, {0, 1, 1}},
+        {0, 0, 0, 0, {"0", "0", "0"}, {1, 1, 1}},
+    };
+    int step = 0;
+    for (const Step& s : steps) {
+        SCOPED_TRACE("step " + std::to_string(step++));
+        for (int& n : textsSet) n = 0;
+        ReplaceJob.replacedStrings = s.strings;
+        ReplaceJob.replacedFiles = s.files;
+        ReplaceJob.searchedFiles = s.searched;
+        SendMessageA(dialog, WM_JOB_PROGRESS, s.kind, 0);
+        ExpectCounters(dialog, s.shown[0], s.shown[1], s.shown[2]);
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(textsSet[i], s.sets[i]) << "counter " << kCounterIds[i];
+        EXPECT_EQ(Caption(dialog), "Finished");
+    }
+    DestroyWindow(dialog);
+}
+
+TEST_F(ProgressDialog, ASecondRunStartsFromTheTemplatesZeros) {
+    // Two runs over the same one-file folder report the same counts; the second dialog
+    // shows them too, although the first one already had.
+    MakeFolder(root + "one");
+    request.folder = root + "one\\";
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        WriteText(root + "one\\f.txt", "x x x");
+        SetRequest(request);
+        HWND dialog = OpenAndRunToEnd(owner);
+        ASSERT_NE(dialog, nullptr);
+        ExpectCounters(dialog, "3", "1", "1");
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(textsSet[i], 1) << "counter " << kCounterIds[i];
+        DestroyWindow(dialog);
+    }
+}
+
 } // namespace

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <string>
 
-inline std::string ProgramPathArgument() {
-    std::string path = __argc > 1 ? __argv[1] : "";
+// A Unix path as Wine's drive Z: names it; any other path unchanged.
+inline std::string WindowsPathOfArgument(std::string path) {
     if (!path.empty() && path[0] == '/') {
         path = "Z:" + path;
         for (char& c : path) {
@@ -16,4 +16,8 @@ inline std::string ProgramPathArgument() {
         }
     }
     return path;
+}
+
+inline std::string ProgramPathArgument() {
+    return WindowsPathOfArgument(__argc > 1 ? __argv[1] : "");
 }

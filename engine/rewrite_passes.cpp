@@ -340,6 +340,39 @@ void PrepareFastSkip(MatchRequest* request) {
         request->pairStops = true;
 }
 
+// A growing rewrite of few occurrences: their positions are noted first, then each stretch
+// of the data after one is moved straight to its place, from the last occurrence to the
+// first, with the replacement put before it. Every byte after the first occurrence is written
+// once (the general way moves it up and then back down). Returns the occurrences replaced.
+const uint32_t MaxPlacedOccurrences = 4096;
+
+uint32_t PlaceFromTheEnd(const MatchRequest& request, unsigned char* data, uint32_t size,
+                         uint32_t count, const unsigned char* replacement, uint32_t replaceLength) {
+    uint32_t positions[MaxPlacedOccurrences];
+    uint32_t found = 0;
+    if (PlainScan(request)) {
+        found = ForEachPlainOccurrence(request, data, size, 0, count,
+                                       [&](uint32_t at) { positions[found] = at; ++found; });
+    } else {
+        ScanState state = ScanFromStart();
+        uint32_t at = 0;
+        while (found < count && NextOccurrence(request, data, size, &state, &at))
+            positions[found++] = at;
+    }
+    const uint32_t findLength = request.findLength;
+    const uint32_t grow = replaceLength - findLength;
+    uint32_t end = size; // the original data from here on is in place already
+    for (uint32_t k = found; k-- > 0;) {
+        const uint32_t after = positions[k] + findLength;
+        // Stretches move up, each by more than the one before it moves: the bytes a move
+        // writes are either free or already moved on.
+        std::memmove(data + after + (k + 1) * grow, data + after, end - after);
+        MoveBytes(data + positions[k] + k * grow, replacement, replaceLength);
+        end = positions[k];
+    }
+    return found;
+}
+
 } // namespace
 
 void PrepareMatch(MatchRequest* request, const CharacterModel& model, const char* findText,
@@ -432,6 +465,8 @@ uint32_t RewriteOccurrences(const MatchRequest& request, unsigned char* data, ui
         const uint64_t shift = static_cast<uint64_t>(count) * (replaceLength - findLength);
         if (capacity < size + shift)
             return 0;
+        if (count <= MaxPlacedOccurrences)
+            return PlaceFromTheEnd(request, data, size, count, replacement, replaceLength);
         // Nothing before the first occurrence changes, so only the data from there on moves
         // up (a late first occurrence leaves most of the data, and its pages, untouched).
         bool found = plain ? ForEachPlainOccurrence(request, data, size, 0, 1,

@@ -87,4 +87,49 @@ TEST(Passes, RefusesTooLittleRoom) {
     EXPECT_EQ(buffer[1], 'a');
 }
 
+// A growing rewrite places few occurrences from the end and many by moving the data up
+// first: both ways give the same result, on either side of the change, in each kind of scan,
+// also when fewer than the occurrences present are to be made.
+TEST(Passes, GrowingRewriteOfFewAndOfManyOccurrences) {
+    struct Kind {
+        const char* name;
+        unsigned codePage;
+        std::string unit; // one occurrence and what follows it
+        const char* find;
+        bool onlyWords;
+        std::string replacedUnit;
+    };
+    const Kind kinds[] = {
+        {"plain, any case", 1252, "aB-", "ab", false, "xyz-"},
+        {"whole words", 1252, "ab ", "ab", true, "xyz "},
+        {"double-byte", 932, "\x82\x81-", "\x82\x60", false, "xyz-"},
+    };
+    for (const Kind& kind : kinds) {
+        CharacterModel model = ModelFor(kind.codePage);
+        MatchRequest request;
+        PrepareMatch(&request, model, kind.find, false, kind.onlyWords);
+        for (uint32_t units : {1u, 4095u, 4096u, 4097u, 9000u}) {
+            for (uint32_t spared : {0u, 5u}) {
+                if (spared >= units) continue;
+                SCOPED_TRACE(std::string(kind.name) + ", " + std::to_string(units) + " occurrences, " +
+                             std::to_string(spared) + " spared");
+                std::string data = "lead ";
+                std::string expected = "lead ";
+                for (uint32_t i = 0; i < units; ++i) {
+                    data += kind.unit;
+                    expected += i < units - spared ? kind.replacedUnit : kind.unit;
+                }
+                const uint32_t size = static_cast<uint32_t>(data.size());
+                const uint32_t count = units - spared;
+                const uint32_t room = size + count;
+                std::vector<unsigned char> buffer(room);
+                std::memcpy(buffer.data(), data.data(), size);
+                EXPECT_EQ(CountOccurrences(request, buffer.data(), size), units);
+                ASSERT_EQ(RewriteOccurrences(request, buffer.data(), size, room, count, "xyz", 3), count);
+                EXPECT_TRUE(std::string(buffer.begin(), buffer.end()) == expected);
+            }
+        }
+    }
+}
+
 } // namespace

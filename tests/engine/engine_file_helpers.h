@@ -43,6 +43,14 @@ inline std::string ReadWholeFile(const std::string& path) {
     return content;
 }
 
+// The file's size by its name (no open, so also while the file is held exclusively), or -1.
+inline LONGLONG FileSizeByName(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return -1;
+    return (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
 // True when nothing holds the file open: an exclusive read-write open succeeds.
 inline bool OpensExclusively(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,

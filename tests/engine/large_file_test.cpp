@@ -31,13 +31,6 @@ bool MakeLargeFile(const std::string& path, LONGLONG size, const std::string& he
     return ok;
 }
 
-LONGLONG SizeOf(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
-        return -1;
-    return (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
 // length bytes of the file from offset at.
 std::string BytesAt(const std::string& path, LONGLONG at, size_t length) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
@@ -105,7 +98,7 @@ TEST_F(LargeFileTest, FileOfOverTwoGibibytesIsRewrittenGrowingAndShrinking) {
 
     SetRequest("ab", "abcd");
     EXPECT_EQ(ReplaceInFile(path.c_str()), 4);
-    ASSERT_EQ(SizeOf(path), size + 8);
+    ASSERT_EQ(FileSizeByName(path), size + 8);
     for (int i = 0; i < 4; ++i) {
         const LONGLONG at = spots[i] + 2 * i; // moved by the growth of the ones before
         EXPECT_EQ(BytesAt(path, at, 4), "abcd") << "occurrence " << i;
@@ -119,7 +112,7 @@ TEST_F(LargeFileTest, FileOfOverTwoGibibytesIsRewrittenGrowingAndShrinking) {
 
     SetRequest("abcd", "x");
     EXPECT_EQ(ReplaceInFile(path.c_str()), 4);
-    ASSERT_EQ(SizeOf(path), size - 4);
+    ASSERT_EQ(FileSizeByName(path), size - 4);
     for (int i = 0; i < 4; ++i) {
         const LONGLONG at = spots[i] - i;
         EXPECT_EQ(BytesAt(path, at, 1), "x") << "occurrence " << i;
@@ -135,7 +128,7 @@ TEST_F(LargeFileTest, FileOfFourGibibytesOrMoreIsLeftUntouched) {
     ASSERT_TRUE(MakeLargeFile(path, size, "a a"));
     SetRequest("a", "bb");
     EXPECT_EQ(ReplaceInFile(path.c_str()), 0);
-    EXPECT_EQ(SizeOf(path), size);
+    EXPECT_EQ(FileSizeByName(path), size);
     EXPECT_EQ(Head(path, 3), "a a");
 }
 

@@ -374,13 +374,6 @@ std::string UnixPathOf(const std::string& path) {
     return result;
 }
 
-LONGLONG SizeByName(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
-        return -1;
-    return (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
 std::string CutShortPath;
 int CutShortAtView = 0;
 int ViewsMade = 0;
@@ -400,7 +393,7 @@ void CutShortFromUnix(LPVOID) {
         return;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    for (int i = 0; i < 500 && SizeByName(CutShortPath) != 10; ++i)
+    for (int i = 0; i < 500 && FileSizeByName(CutShortPath) != 10; ++i)
         Sleep(10);
 }
 
@@ -433,7 +426,7 @@ TEST_F(RewriteFailureTest, FileCutShortUnderAViewEndsThatPassAndIsRestoredFromIt
         const int result = ReplaceInFile(path.c_str());
         AfterView = nullptr;
         RewriteCalls = RealRewriteCalls();
-        EXPECT_EQ(SizeByName(path) == 10 || c.backups, true);
+        EXPECT_EQ(FileSizeByName(path) == 10 || c.backups, true);
         EXPECT_EQ(result, 0);
         if (c.backups) {
             EXPECT_EQ(ReadWholeFile(path), content);

@@ -14,7 +14,9 @@
 # Both Windows builds (64-bit build/windows, 32-bit build/win32) run the tests marked
 # EVERY_ARCH, those of the program itself (label every_arch). The other Windows tests run
 # once, in the 64-bit build: in the 32-bit one they are not built by default and are
-# registered as disabled, unless KELVORA_ALL_WINE_TESTS is ON.
+# registered as disabled, unless KELVORA_ALL_WINE_TESTS is ON. On a machine that cannot run
+# 32-bit programs the runner exits 77 for a 32-bit test program, with the reason, and CTest
+# reports the test as skipped.
 
 function(kelvora_native_test name)
     cmake_parse_arguments(T "" "" "SOURCES;LIBS;ARGS" ${ARGN})
@@ -60,7 +62,7 @@ function(kelvora_wine_test_run name exe)
     cmake_parse_arguments(T "CP932;EVERY_ARCH" "" "ARGS;LOCK" ${ARGN})
     add_test(NAME ${name} COMMAND ${exe} ${T_ARGS})
     set_tests_properties(${name} PROPERTIES
-        FIXTURES_REQUIRED "wine_prefix;xvfb" TIMEOUT 600 LABELS wine)
+        FIXTURES_REQUIRED "wine_prefix;xvfb" TIMEOUT 600 LABELS wine SKIP_RETURN_CODE 77)
     if(T_EVERY_ARCH)
         set_property(TEST ${name} APPEND PROPERTY LABELS every_arch)
     elseif(NOT KELVORA_ALL_WINE_TESTS)

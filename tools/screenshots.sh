@@ -25,7 +25,7 @@ tools/xvfb.sh start "$state" >/dev/null
 export DISPLAY=$(sed -n 2p "$state")
 cleanup() {
     [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null || true
-    wineserver -k >/dev/null 2>&1 || true
+    tools/wine.sh --server -k >/dev/null 2>&1 || true
     tools/xvfb.sh stop "$state"
 }
 trap cleanup EXIT
@@ -53,13 +53,13 @@ shot() {
         # A Japanese sentence in code page 932 holding the find text.
         printf '\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x95\xb6\x8f\xcd\r\n' >"$files/sjis.txt"
     fi
-    wineserver -k >/dev/null 2>&1 || true
-    wine reg delete 'HKLM\Software\Dunmak\Kelvora' /f >/dev/null 2>&1 || true
+    tools/wine.sh --server -k >/dev/null 2>&1 || true
+    tools/wine.sh reg delete 'HKLM\Software\Dunmak\Kelvora' /f >/dev/null 2>&1 || true
     if [ -n "$locale" ]; then
-        LC_ALL=$locale wine explorer /desktop=Kelvora,$size "$driver" "$exe" 'C:\Notes' "$run" "$find" \
+        LC_ALL=$locale tools/wine.sh explorer /desktop=Kelvora,$size "$driver" "$exe" 'C:\Notes' "$run" "$find" \
             >/dev/null 2>&1 &
     else
-        wine explorer /desktop=Kelvora,$size "$driver" "$exe" 'C:\Notes' "$run" "$find" >/dev/null 2>&1 &
+        tools/wine.sh explorer /desktop=Kelvora,$size "$driver" "$exe" 'C:\Notes' "$run" "$find" >/dev/null 2>&1 &
     fi
     pid=$!
     wait_for "$run/main.ready"

@@ -1,6 +1,8 @@
 // The resources of the built kelvora.exe, loaded as a data file: the two dialog templates
 // byte for byte, the icon group and its images, the manifest, the languages, and the
-// comctl32 import by ordinal. The program's path is the test's first argument.
+// comctl32 import by ordinal. The program's path is the test's first argument; the second,
+// "i386" or "amd64", names the machine it is built for when that is not the test's own (the
+// 64-bit test checks the 32-bit program's bytes on a machine that cannot run the 32-bit test).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -20,6 +22,12 @@ namespace {
 
 std::string ExePath() {
     return ProgramPathArgument();
+}
+
+// True when the program is a 64-bit one (PE32+).
+bool ProgramIs64Bit() {
+    if (__argc > 2) return strcmp(__argv[2], "amd64") == 0;
+    return sizeof(void*) == 8;
 }
 
 // Little-endian writer for the expected templates.
@@ -295,11 +303,8 @@ TEST_F(ResourceBytesTest, ManifestAsksForCommonControls6OnThisArchitecture) {
     ASSERT_FALSE(bytes.empty());
     EXPECT_EQ(Languages(RT_MANIFEST, 1), std::vector<WORD>{kEnglishUs});
     const std::string xml(bytes.begin(), bytes.end());
-#ifdef _WIN64
-    const std::string arch = "processorArchitecture=\"amd64\"";
-#else
-    const std::string arch = "processorArchitecture=\"X86\"";
-#endif
+    const std::string arch = ProgramIs64Bit() ? "processorArchitecture=\"amd64\""
+                                              : "processorArchitecture=\"X86\"";
     EXPECT_EQ(xml.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>", 0), 0u);
     EXPECT_NE(xml.find("xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\""),
               std::string::npos);
@@ -327,27 +332,25 @@ std::vector<unsigned char> ReadExe() {
     return bytes;
 }
 
-// The program's import table: each DLL's name and the raw thunks of its lookup table. The
-// program is built for this test's own machine: PE32+ with 8-byte thunks in the 64-bit
-// build, PE32 with 4-byte thunks in the 32-bit one.
+// The program's import table: each DLL's name and the raw thunks of its lookup table: PE32+
+// with 8-byte thunks for the 64-bit program, PE32 with 4-byte thunks for the 32-bit one.
 struct Import {
     std::string dll;
     std::vector<unsigned long long> thunks;
 };
 
-const bool kPe32Plus = sizeof(void*) == 8;
-
 void ReadImports(const std::vector<unsigned char>& file, std::vector<Import>* imports) {
+    const bool pe32Plus = ProgramIs64Bit();
     ASSERT_GT(file.size(), 0x400u);
     const size_t nt = Le32(file, 0x3C);
     ASSERT_LT(nt + 0x108, file.size());
     ASSERT_EQ(Le32(file, nt), 0x4550u); // "PE\0\0"
-    ASSERT_EQ(Le16(file, nt + 4), kPe32Plus ? 0x8664u : 0x14Cu); // x86-64 or i386
+    ASSERT_EQ(Le16(file, nt + 4), pe32Plus ? 0x8664u : 0x14Cu); // x86-64 or i386
     const unsigned sections = Le16(file, nt + 6);
     const unsigned optionalSize = Le16(file, nt + 20);
     const size_t optional = nt + 24;
-    ASSERT_EQ(Le16(file, optional), kPe32Plus ? 0x20Bu : 0x10Bu);
-    const unsigned long importRva = Le32(file, optional + (kPe32Plus ? 112 : 96) + 8);
+    ASSERT_EQ(Le16(file, optional), pe32Plus ? 0x20Bu : 0x10Bu);
+    const unsigned long importRva = Le32(file, optional + (pe32Plus ? 112 : 96) + 8);
     const size_t sectionTable = optional + optionalSize;
 
     auto toOffset = [&](unsigned long rva) -> size_t {
@@ -364,9 +367,9 @@ void ReadImports(const std::vector<unsigned char>& file, std::vector<Import>* im
         Import import;
         import.dll = reinterpret_cast<const char*>(&file[toOffset(Le32(file, d + 12))]);
         size_t t = toOffset(Le32(file, d) ? Le32(file, d) : Le32(file, d + 16));
-        for (;; t += kPe32Plus ? 8 : 4) {
+        for (;; t += pe32Plus ? 8 : 4) {
             unsigned long long v = Le32(file, t);
-            if (kPe32Plus) v |= static_cast<unsigned long long>(Le32(file, t + 4)) << 32;
+            if (pe32Plus) v |= static_cast<unsigned long long>(Le32(file, t + 4)) << 32;
             if (v == 0) break;
             import.thunks.push_back(v);
         }
@@ -385,7 +388,7 @@ TEST(ProgramImports, InitCommonControlsByOrdinal17Only) {
         thunks.insert(thunks.end(), import.thunks.begin(), import.thunks.end());
     }
     EXPECT_EQ(comctl, 1u);
-    const unsigned long long byOrdinal = kPe32Plus ? 0x8000000000000000ull : 0x80000000ull;
+    const unsigned long long byOrdinal = ProgramIs64Bit() ? 0x8000000000000000ull : 0x80000000ull;
     EXPECT_EQ(thunks, std::vector<unsigned long long>{byOrdinal | 17});
 }
 

@@ -5,13 +5,16 @@
 // STATE_DIR\res-N.txt until a request says "quit". A request is lines of text:
 //   kelvora / find / replace / file types / folder / matchCase onlyWords subfolders (0 or 1)
 //   limit / calls|notice|display|rewrite / folder / file types / find / replace
+//   limit / views / file / growth in bytes
 // A "kelvora" run fills the main dialog, presses Replace All and times until the progress
 // dialog's caption reads "Finished"; the answer is "milliseconds strings files searched",
-// the three counters as the dialog shows them. A "limit" run answers "milliseconds searched
-// matching occurrences". Any failure answers "error TEXT".
+// the three counters as the dialog shows them. A "limit" run over a folder answers
+// "milliseconds searched matching occurrences"; the "views" limit of one file answers
+// "milliseconds". Any failure answers "error TEXT".
 #include <windows.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <fstream>
@@ -21,6 +24,7 @@
 
 #include "app/resource.h"
 #include "bench/tree_limit.h"
+#include "bench/view_limit.h"
 #include "tests/end_to_end/program_driver.h"
 #include "tests/support/program_path_argument.h"
 
@@ -107,7 +111,15 @@ std::string RunKelvora(RunningProgram* program, const std::vector<std::string>& 
     return answer;
 }
 
+std::string RunViewLimit(const std::vector<std::string>& lines) {
+    if (lines.size() < 4) return "error short request";
+    const double ms = ViewLimitMilliseconds(lines[2].c_str(), strtoul(lines[3].c_str(), nullptr, 10));
+    if (ms < 0) return "error views of " + lines[2];
+    return std::to_string(ms);
+}
+
 std::string RunLimit(const std::vector<std::string>& lines) {
+    if (lines.size() > 1 && lines[1] == "views") return RunViewLimit(lines);
     if (lines.size() < 6) return "error short request";
     TreeLimitRequest request;
     request.notice = lines[1] != "calls";

@@ -20,8 +20,6 @@ else
     exe=$PWD/build/windows/app/kelvora.exe
 fi
 export WINEPREFIX=$PWD/build/run-prefix
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe="
 tools/wine-prefix.sh ensure "$WINEPREFIX"
 
 if [ -n "${DISPLAY:-}" ]; then

@@ -15,8 +15,6 @@ driver=$root/build/windows/tests/end_to_end/kelvora_screenshot_driver.exe
 work=$root/build/screenshots
 size=${KELVORA_SHOT_SIZE:-440x390}
 export WINEPREFIX=$work/prefix
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe="
 mkdir -p "$work" docs
 tools/wine-prefix.sh ensure "$WINEPREFIX"
 

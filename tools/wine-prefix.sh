@@ -7,10 +7,9 @@
 set -euo pipefail
 cmd=$1
 export WINEPREFIX=$2
-export WINEDEBUG=-all
-# Never offer to install Mono or Gecko; no desktop menu entries.
-export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe="
 unset DISPLAY
+# Wine's errors, for the log that a failed wineboot shows.
+export WINEDEBUG=${WINEDEBUG:-fixme-all}
 wine=$(dirname "${BASH_SOURCE[0]}")/wine.sh
 
 create() {

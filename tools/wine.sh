@@ -20,6 +20,9 @@ set -euo pipefail
 wine32=/usr/lib/wine/wine
 wine64=/usr/lib/wine/wine64
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+export WINEDEBUG=${WINEDEBUG:--all}
+# Never offer to install Mono or Gecko; no desktop menu entries.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=;winemenubuilder.exe=}
 
 # The answer is worked out once and handed down to child processes.
 runs_32_bit() {

@@ -440,34 +440,23 @@ TEST_F(Walk, MatchesOnlyTheLastComponentOfAPatternWithAFolderPart) {
 // them by their own names, so the system's own upper-casing must take them too.
 TEST_F(Walk, FoldsCaseAsTheSystemDoesForNamesWithAnAlias) {
     request.includeSubfolders = false;
-    std::vector<std::string> names;
-    OwnNameCase c;
-    if (GetACP() == 932) {
-        // U+FF21 and U+FF41 (full-width A and a), U+3042 (hiragana a).
-        names = {"\x82\x60.txt", "\x82\xA0.txt", "\x82\xA0.txt~"};
-        c = {"\x82\x81.TXT", "\x82\x60.txt"};
-        request.fileTypes = c.pattern;
+    // U+FF21 and U+FF41 (full-width A and a), U+3042 (hiragana a) in code page 932.
+    const std::vector<std::string> names932 = {"\x82\x60.txt", "\x82\xA0.txt", "\x82\xA0.txt~"};
+    const OwnNameCase cases932[] = {{"\x82\x81.TXT", "\x82\x60.txt"},
+                                    {"*.txt", "\x82\x60.txt \x82\xA0.txt"}};
+    // A and a with diaeresis, e and E with acute accent in code page 1252.
+    const std::vector<std::string> names1252 = {"\xC4" "b.txt", "a\xE9.txt", "\xC4" "b.txt~"};
+    const OwnNameCase cases1252[] = {{"\xE4" "B.TXT", "\xC4" "b.txt"}, {"A\xC9*", "a\xE9.txt"}};
+    const bool cp932 = GetACP() == 932;
+    const std::vector<std::string>& names = cp932 ? names932 : names1252;
+    for (const OwnNameCase& c : cp932 ? cases932 : cases1252) {
         for (size_t i = 0; i < names.size(); ++i) Put(names[i], 1 << i);
         for (const std::string& name : names) ASSERT_NE(AliasOf(root + name), "") << name;
+        request.fileTypes = c.pattern;
         ExpectOnlyOwnNamesTaken(root, names, c, Run());
         DestroyRecorder(recorder);
         recorder = nullptr;
-        c = {"*.txt", "\x82\x60.txt \x82\xA0.txt"};
-    } else {
-        // A and a with diaeresis, e and E with acute accent.
-        names = {"\xC4" "b.txt", "a\xE9.txt", "\xC4" "b.txt~"};
-        c = {"\xE4" "B.TXT", "\xC4" "b.txt"};
-        request.fileTypes = c.pattern;
-        for (size_t i = 0; i < names.size(); ++i) Put(names[i], 1 << i);
-        for (const std::string& name : names) ASSERT_NE(AliasOf(root + name), "") << name;
-        ExpectOnlyOwnNamesTaken(root, names, c, Run());
-        DestroyRecorder(recorder);
-        recorder = nullptr;
-        c = {"A\xC9*", "a\xE9.txt"};
     }
-    request.fileTypes = c.pattern;
-    for (size_t i = 0; i < names.size(); ++i) Put(names[i], 1 << i);
-    ExpectOnlyOwnNamesTaken(root, names, c, Run());
 }
 
 TEST_F(Walk, TreatsAMissingStartFolderAsEmpty) {

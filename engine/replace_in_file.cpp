@@ -15,6 +15,7 @@
 
 #include <cstdint>
 
+#include "engine/backup_copy.h"
 #include "engine/character_model.h"
 #include "engine/file_length.h"
 #include "engine/replace_job.h"
@@ -128,7 +129,7 @@ BackupOutcome MakeBackup(const char* path, char* backupName, size_t backupNameSi
     if (lstrlenA(path) + 5 <= static_cast<int>(backupNameSize)) {
         lstrcpyA(backupName, path);
         lstrcatA(backupName, ".bak");
-        copied = RewriteCalls.copyFile(path, backupName, FALSE) != FALSE;
+        copied = CopyToBackup(path, backupName);
     }
     if (copied)
         return BackupMade;

@@ -15,6 +15,8 @@ RewriteCallTable RealRewriteCalls() {
     calls.unmapViewOfFile = UnmapViewOfFile;
     calls.closeHandle = CloseHandle;
     calls.copyFile = CopyFileA;
+    calls.getFileAttributesEx = GetFileAttributesExA;
+    calls.deleteFile = DeleteFileA;
     calls.messageBox = MessageBoxA;
     return calls;
 }

@@ -18,6 +18,8 @@ struct RewriteCallTable {
     BOOL(WINAPI* unmapViewOfFile)(LPCVOID);
     BOOL(WINAPI* closeHandle)(HANDLE);
     BOOL(WINAPI* copyFile)(LPCSTR, LPCSTR, BOOL);
+    BOOL(WINAPI* getFileAttributesEx)(LPCSTR, GET_FILEEX_INFO_LEVELS, LPVOID);
+    BOOL(WINAPI* deleteFile)(LPCSTR);
     int(WINAPI* messageBox)(HWND, LPCSTR, LPCSTR, UINT);
 };
 

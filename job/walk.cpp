@@ -10,12 +10,18 @@
 // rewrote: links that loop or lead to a folder reached elsewhere are walked once, and a
 // file met again under another name (a hard or symbolic link, or a best-fit name that the
 // search made up for a name the ANSI code page cannot hold) is not rewritten again.
+//
+// The search also matches the pattern against each entry's 8.3 alias ("*.txt" finds
+// notes.txt~ by its alias NOTE~S2F.TXT). An entry with an alias is taken only when its own
+// name matches the pattern's last component under the search's rules; an entry without one
+// was matched by its own name, and is never turned away.
 #include "job/worker.h"
 
 #include "engine/character_model.h"
 #include "engine/file_identity.h"
 #include "engine/replace_in_file.h"
 #include "engine/replace_job.h"
+#include "job/name_case.h"
 #include "job/path_compose.h"
 #include "job/progress_dialog.h"
 #include "job/walk_names.h"
@@ -76,14 +82,19 @@ void WalkFiles(WalkRun* run, HWND progressWindow, const char* folder) {
     // The files are found in the folder the pattern names ("sub\*.log" looks in sub\), and
     // that is where they are rewritten.
     char filesFolder[kPathBufferSize];
-    const size_t filesFolderLength =
-        lstrlenA(folder) + PatternFolderLength(ProcessCharacterModel, pattern);
+    const size_t patternFolderLength = PatternFolderLength(ProcessCharacterModel, pattern);
+    const size_t filesFolderLength = lstrlenA(folder) + patternFolderLength;
     lstrcpynA(filesFolder, search, static_cast<int>(filesFolderLength + 1));
+    const char* namePattern = pattern + patternFolderLength;
     WIN32_FIND_DATAA entry;
     HANDLE find = FindFirstFileA(search, &entry);
     if (find == INVALID_HANDLE_VALUE) return;
     do {
         if (entry.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))
+            continue;
+        // Found by its alias alone: passed over like a read-only file.
+        if (entry.cAlternateFileName[0] != '\0' &&
+            !OwnNameMatches(ProcessCharacterModel, namePattern, entry.cFileName))
             continue;
         if (!ProcessFile(run, progressWindow, filesFolder, entry.cFileName)) break;
     } while (FindNextFileA(find, &entry));

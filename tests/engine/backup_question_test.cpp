@@ -131,6 +131,9 @@ TEST_F(BackupQuestionTest, NoLeavesTheFileAsItWas) {
     EXPECT_TRUE(presser.yesAndNoOnly);
     EXPECT_EQ(ReadWholeFile(path), "a a");
     EXPECT_FALSE(ReplaceJob.backupFailureAccepted);
+    // The folder that holds the backup's name is not the failed copy's: it stays.
+    const DWORD attributes = GetFileAttributesA((path + ".bak").c_str());
+    EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
 }
 
 TEST_F(BackupQuestionTest, YesRewritesAndIsNotAskedAgain) {

@@ -131,6 +131,72 @@ TEST_F(ReplaceInFileTest, BackupReplacesAnOlderOne) {
     EXPECT_EQ(ReadWholeFile(path + ".bak"), "new a");
 }
 
+// Windows' CopyFileA refuses to replace a read-only file; Wine running as root does not.
+// This stands in for the platform's answer there.
+BOOL WINAPI CopyFileHonouringReadOnly(LPCSTR from, LPCSTR to, BOOL failIfExists) {
+    DWORD attributes = GetFileAttributesA(to);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return CopyFileA(from, to, failIfExists);
+}
+
+// A copy refused before it starts, touching nothing.
+BOOL WINAPI CopyFileRefused(LPCSTR, LPCSTR, BOOL) {
+    SetLastError(ERROR_SHARING_VIOLATION);
+    return FALSE;
+}
+
+int Questions = 0;
+
+int WINAPI AnswerNoQuietly(HWND, LPCSTR, LPCSTR, UINT) {
+    ++Questions;
+    return IDNO;
+}
+
+TEST_F(ReplaceInFileTest, AnOlderBackupThatTheCopyCannotOpenStaysByteForByte) {
+    // The copy fails before it starts: the older backup is held open by another handle that
+    // shares nothing, or is read-only, or the copy is refused. Whatever is answered, it stays
+    // as it was.
+    enum How { HeldOpen, ReadOnly, Refused };
+    const char* const names[] = {"held open", "read-only", "copy refused"};
+    const std::string backup = path + ".bak";
+    const std::string older = std::string("an older backup\0with a NUL", 26);
+    for (How how : {HeldOpen, ReadOnly, Refused}) {
+        for (bool acceptedBefore : {false, true}) {
+            SCOPED_TRACE(std::string(names[how]) +
+                         (acceptedBefore ? ", accepted before" : ", answered No"));
+            WriteWholeFile(path, "new a");
+            SetFileAttributesA(backup.c_str(), FILE_ATTRIBUTE_NORMAL);
+            WriteWholeFile(backup, older);
+            HANDLE holder = INVALID_HANDLE_VALUE;
+            if (how == ReadOnly) {
+                ASSERT_TRUE(SetFileAttributesA(backup.c_str(), FILE_ATTRIBUTE_READONLY));
+                RewriteCalls.copyFile = CopyFileHonouringReadOnly;
+            } else if (how == HeldOpen) {
+                holder = CreateFileA(backup.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+                ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+            } else {
+                RewriteCalls.copyFile = CopyFileRefused;
+            }
+            RewriteCalls.messageBox = AnswerNoQuietly;
+            Questions = 0;
+            ReplaceJob.backupFailureAccepted = acceptedBefore;
+            SetRequest("a", "b", false, false, true);
+            const int result = ReplaceInFile(path.c_str());
+            if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
+            RewriteCalls = RealRewriteCalls();
+            EXPECT_EQ(Questions, acceptedBefore ? 0 : 1);
+            EXPECT_EQ(result, acceptedBefore ? 1 : -1);
+            EXPECT_EQ(ReadWholeFile(path), acceptedBefore ? "new b" : "new a");
+            EXPECT_TRUE(ReadWholeFile(backup) == older) << "the older backup was changed";
+        }
+    }
+    SetFileAttributesA(backup.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST_F(ReplaceInFileTest, NoBackupWithoutOccurrence) {
     WriteWholeFile(path, "nothing");
     SetRequest("x", "y", false, false, true);

@@ -71,11 +71,13 @@ TEST_F(FullDisk, GrowingFileThatFindsNoRoomIsLeftWholeAndTheRunGoesOn) {
         size_t bigSize;      // "x " repeated: grows 3.5 times with "xxxxxx", past the disk
         bool saveBackups;
         bool backupOfBigFits; // else its copy fails too and the question was answered Yes before
+        const char* olderBackup; // an older big.txt.bak, or null
     };
     const Case cases[] = {
-        {"without backups", 600000, false, false},
-        {"with a backup that fits", 350000, true, true},
-        {"with a backup that does not fit", 600000, true, false},
+        {"without backups", 600000, false, false, nullptr},
+        {"with a backup that fits", 350000, true, true, nullptr},
+        {"with a backup that does not fit", 600000, true, false, nullptr},
+        {"with a backup that does not fit over an older one", 600000, true, false, "older"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -83,6 +85,7 @@ TEST_F(FullDisk, GrowingFileThatFindsNoRoomIsLeftWholeAndTheRunGoesOn) {
         const std::string big = Repeated("x ", c.bigSize / 2);
         WriteText(disk + "big.txt", big);
         WriteText(disk + "small.txt", "x x");
+        if (c.olderBackup) WriteText(disk + "big.txt.bak", c.olderBackup);
         Request request;
         request.folder = disk;
         request.replaceText = "xxxxxx";
@@ -99,6 +102,13 @@ TEST_F(FullDisk, GrowingFileThatFindsNoRoomIsLeftWholeAndTheRunGoesOn) {
         EXPECT_EQ(ReadText(disk + "small.txt"), "xxxxxx xxxxxx");
         if (c.saveBackups && c.backupOfBigFits) {
             EXPECT_TRUE(ReadText(disk + "big.txt.bak") == big) << "the backup is not the original";
+        }
+        // The copy that ran out of room, cut short, is no backup: none is left.
+        if (c.saveBackups && !c.backupOfBigFits) {
+            EXPECT_FALSE(Exists(disk + "big.txt.bak"));
+        }
+        if (c.saveBackups) {
+            EXPECT_EQ(ReadText(disk + "small.txt.bak"), "x x");
         }
     }
 }

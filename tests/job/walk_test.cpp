@@ -361,6 +361,104 @@ TEST_F(Walk, RewritesTheFilesInTheFolderThePatternNames) {
     EXPECT_EQ(ReadText(root + "inner\\in.txt"), "x");
 }
 
+// The entry's 8.3 alias, as the platform's search reports it ("" when it has none).
+std::string AliasOf(const std::string& path) {
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA(path.c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return "<missing>";
+    FindClose(find);
+    return entry.cAlternateFileName;
+}
+
+struct OwnNameCase {
+    const char* pattern;
+    const char* processed; // the files taken, by name, separated by spaces
+};
+
+// Files named so that their aliases end like the pattern while their names do not; each
+// holds its own number of "x", a power of two, so the replacements tell which were taken.
+void ExpectOnlyOwnNamesTaken(const std::string& root, const std::vector<std::string>& names,
+                             const OwnNameCase& c, const std::vector<RecordedNotice>& notices) {
+    SCOPED_TRACE(c.pattern);
+    ExpectOneEndedNoticeLast(notices);
+    const std::string processed = std::string(" ") + c.processed + " ";
+    DWORD files = 0, strings = 0;
+    for (size_t i = 0; i < names.size(); ++i) {
+        const bool taken = processed.find(" " + names[i] + " ") != std::string::npos;
+        const std::string text = ReadText(root + names[i]);
+        EXPECT_EQ(text.find('x') == std::string::npos, taken) << names[i];
+        files += taken ? 1 : 0;
+        strings += taken ? 1u << i : 0;
+    }
+    // Passed-over files are neither counted nor given a notice.
+    EXPECT_EQ(notices.size(), files + 1);
+    EXPECT_EQ(notices.back().searchedFiles, files);
+    EXPECT_EQ(notices.back().replacedFiles, files);
+    EXPECT_EQ(notices.back().replacedStrings, strings);
+}
+
+TEST_F(Walk, TakesOnlyTheFilesWhoseOwnNamesMatchThePattern) {
+    request.includeSubfolders = false;
+    const std::vector<std::string> names = {"a.txt",  "notes.txt~", "data.txt_old", "b.txtx",
+                                            "page.html", "x.htm",   "README",      "x.y.txt",
+                                            "Mixed Case.TXT"};
+    // The search finds the last three of the first row and page.html by their aliases alone.
+    const OwnNameCase cases[] = {
+        {"*.txt", "a.txt x.y.txt Mixed Case.TXT"},
+        {"*.TXT", "a.txt x.y.txt Mixed Case.TXT"},
+        {"*.htm", "x.htm"},
+        {"*.tx?", "a.txt x.y.txt Mixed Case.TXT"},
+        {"*~", "notes.txt~"},
+        {"*", "a.txt notes.txt~ data.txt_old b.txtx page.html x.htm README x.y.txt Mixed Case.TXT"},
+        {"*.*", "a.txt notes.txt~ data.txt_old b.txtx page.html x.htm README x.y.txt Mixed Case.TXT"},
+    };
+    for (const OwnNameCase& c : cases) {
+        for (size_t i = 0; i < names.size(); ++i) Put(names[i], 1 << i);
+        ASSERT_EQ(AliasOf(root + "a.txt"), "");
+        for (const char* aliased : {"notes.txt~", "data.txt_old", "b.txtx", "page.html"})
+            ASSERT_NE(AliasOf(root + aliased), "") << aliased;
+        request.fileTypes = c.pattern;
+        ExpectOnlyOwnNamesTaken(root, names, c, Run());
+        DestroyRecorder(recorder);
+        recorder = nullptr;
+    }
+}
+
+TEST_F(Walk, MatchesOnlyTheLastComponentOfAPatternWithAFolderPart) {
+    // "sub\*.txt" searches sub\ and matches the names there against "*.txt" alone.
+    request.includeSubfolders = false;
+    request.fileTypes = "sub\\*.txt";
+    MakeFolder(root + "sub");
+    const std::vector<std::string> names = {"sub\\c.txt", "sub\\c.txt~", "sub\\long name.txt",
+                                            "c.txt"};
+    for (size_t i = 0; i < names.size(); ++i) Put(names[i], 1 << i);
+    ASSERT_NE(AliasOf(root + "sub\\c.txt~"), "");
+    ExpectOnlyOwnNamesTaken(root, names, {"sub\\*.txt", "sub\\c.txt sub\\long name.txt"}, Run());
+}
+
+// Names with an alias whose case differs from the pattern's beyond A-Z: the search matched
+// them by their own names, so the system's own upper-casing must take them too.
+TEST_F(Walk, FoldsCaseAsTheSystemDoesForNamesWithAnAlias) {
+    request.includeSubfolders = false;
+    // U+FF21 and U+FF41 (full-width A and a), U+3042 (hiragana a) in code page 932.
+    const std::vector<std::string> names932 = {"\x82\x60.txt", "\x82\xA0.txt", "\x82\xA0.txt~"};
+    const OwnNameCase cases932[] = {{"\x82\x81.TXT", "\x82\x60.txt"},
+                                    {"*.txt", "\x82\x60.txt \x82\xA0.txt"}};
+    // A and a with diaeresis, e and E with acute accent in code page 1252.
+    const std::vector<std::string> names1252 = {"\xC4" "b.txt", "a\xE9.txt", "\xC4" "b.txt~"};
+    const OwnNameCase cases1252[] = {{"\xE4" "B.TXT", "\xC4" "b.txt"}, {"A\xC9*", "a\xE9.txt"}};
+    const bool cp932 = GetACP() == 932;
+    const std::vector<std::string>& names = cp932 ? names932 : names1252;
+    for (const OwnNameCase& c : cp932 ? cases932 : cases1252) {
+        for (size_t i = 0; i < names.size(); ++i) Put(names[i], 1 << i);
+        for (const std::string& name : names) ASSERT_NE(AliasOf(root + name), "") << name;
+        request.fileTypes = c.pattern;
+        ExpectOnlyOwnNamesTaken(root, names, c, Run());
+        DestroyRecorder(recorder);
+        recorder = nullptr;
+    }
+}
+
 TEST_F(Walk, TreatsAMissingStartFolderAsEmpty) {
     request.folder = root + "missing";
     const auto& notices = Run();

@@ -41,5 +41,5 @@ for file in $here; do
     fi
 done
 echo "reproducible build check: $([ $status -eq 0 ] && echo passed || echo FAILED)" \
-    "in $(($(date +%s) - start)) s (rebuilt in $copy)"
+    "in $(($(date +%s) - start)) s (the copy was $copy, now removed)"
 exit $status

@@ -13,10 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/character_model.h"
 #include "engine/replace_in_file.h"
-#include "engine/replace_job.h"
 #include "tests/engine/engine_file_helpers.h"
+#include "tests/engine/large_file_fixture.h"
 #include "tests/engine/large_file_helpers.h"
 
 namespace {
@@ -34,20 +33,8 @@ bool ViewFits(LONGLONG size) {
     return true;
 }
 
-class LargeFileAddressSpaceTest : public testing::Test {
+class LargeFileAddressSpaceTest : public LargeFileTest {
 protected:
-    void SetUp() override {
-        MakeSingleByteModel(&ProcessCharacterModel, 1252);
-        ReplaceJob = ReplaceJobRecord();
-        folder = ScratchFolder();
-        path = folder + "large.bin";
-    }
-    void TearDown() override {
-        DeleteFileA(path.c_str());
-        RemoveDirectoryA(folder.c_str());
-        ReplaceJob = ReplaceJobRecord();
-    }
-
     // A sparse file of the given size, zeros but for "ab" at each spot.
     void Make(LONGLONG size, const std::vector<LONGLONG>& spots) {
         ASSERT_TRUE(MakeLargeFile(path, size, ""));
@@ -78,9 +65,6 @@ protected:
         ASSERT_EQ(FileSizeByName(path), size - count);
         ExpectAtSpots(spots, "x", -1);
     }
-
-    std::string folder;
-    std::string path;
 };
 
 TEST_F(LargeFileAddressSpaceTest, FileOfOneAndAHalfGibibytesIsRewrittenGrowingAndShrinking) {

@@ -1,7 +1,7 @@
 // Not a test: finds, to 1 MiB, the largest sparse file that this build's ReplaceInFile
 // rewrites growing ("ab" to "abc", at the start and at the end) and shrinking ("ab" to "a"),
-// in a process linked like the program. It prints the largest free stretch of the address
-// space first: the file's one view has to fit in it. Run it under Wine by hand:
+// in a process linked like the program: the file's one view has to fit in its address space.
+// Run it under Wine by hand:
 //   build/win32/wine-run.sh build/win32/tests/engine/large_file_probe.exe
 #include <windows.h>
 
@@ -18,23 +18,6 @@
 namespace {
 
 const LONGLONG MiB = 1 << 20;
-
-// Free regions next to each other count as one stretch (Wine reports some in pieces).
-ULONGLONG LargestFreeStretch() {
-    ULONGLONG largest = 0, stretch = 0;
-    MEMORY_BASIC_INFORMATION info;
-    const char* at = nullptr;
-    while (VirtualQuery(at, &info, sizeof info) == sizeof info) {
-        stretch = info.State == MEM_FREE ? stretch + info.RegionSize : 0;
-        if (stretch > largest)
-            largest = stretch;
-        const char* next = static_cast<const char*>(info.BaseAddress) + info.RegionSize;
-        if (next <= at)
-            break;
-        at = next;
-    }
-    return largest;
-}
 
 // Rewrites a fresh sparse file of the given size; true when both occurrences were replaced
 // and the file has the new length and the new text at both ends.
@@ -71,8 +54,6 @@ int main() {
     ReplaceJob = ReplaceJobRecord();
     const std::string folder = ScratchFolder();
     const std::string path = folder + "probe.bin";
-    printf("largest free stretch of the address space: %llu MiB\n", LargestFreeStretch() / MiB);
-    fflush(stdout);
     const LONGLONG growing = Largest(path, "abc");
     const LONGLONG shrinking = Largest(path, "a");
     printf("largest file rewritten: growing %lld MiB, shrinking %lld MiB\n", growing / MiB,

@@ -8,10 +8,9 @@
 
 #include <string>
 
-#include "engine/character_model.h"
 #include "engine/replace_in_file.h"
-#include "engine/replace_job.h"
 #include "tests/engine/engine_file_helpers.h"
+#include "tests/engine/large_file_fixture.h"
 #include "tests/engine/large_file_helpers.h"
 
 namespace {
@@ -20,22 +19,6 @@ std::string Head(const std::string& path, size_t length) {
     return BytesAt(path, 0, length);
 }
 
-class LargeFileTest : public testing::Test {
-protected:
-    void SetUp() override {
-        MakeSingleByteModel(&ProcessCharacterModel, 1252);
-        ReplaceJob = ReplaceJobRecord();
-        folder = ScratchFolder();
-        path = folder + "large.bin";
-    }
-    void TearDown() override {
-        DeleteFileA(path.c_str());
-        RemoveDirectoryA(folder.c_str());
-        ReplaceJob = ReplaceJobRecord();
-    }
-    std::string folder;
-    std::string path;
-};
 
 // 2 GiB + 64 KiB, zeros but for "ab" at the start, across the 2 GiB mark, past it and at
 // the very end. Growing by 2 bytes each, then shrinking back by 3: every length set is past

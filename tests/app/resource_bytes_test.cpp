@@ -392,6 +392,18 @@ TEST(ProgramImports, InitCommonControlsByOrdinal17Only) {
     EXPECT_EQ(thunks, std::vector<unsigned long long>{byOrdinal | 17});
 }
 
+// The program's header says it may use addresses above 2 GiB: the 64-bit linker sets that by
+// itself; the 32-bit program asks for it, so that on 64-bit Windows a file's view may be
+// placed in the whole 4 GiB of its address space.
+TEST(ProgramHeader, LargeAddressAware) {
+    const std::vector<unsigned char> file = ReadExe();
+    ASSERT_GT(file.size(), 0x400u);
+    const size_t nt = Le32(file, 0x3C);
+    ASSERT_LT(nt + 24, file.size());
+    ASSERT_EQ(Le32(file, nt), 0x4550u); // "PE\0\0"
+    EXPECT_NE(Le16(file, nt + 22) & IMAGE_FILE_LARGE_ADDRESS_AWARE, 0u);
+}
+
 // The program is shipped alone: it needs no MinGW runtime DLL (libgcc_s_*, libstdc++-6,
 // libwinpthread-1) beside it, only the system's own.
 TEST(ProgramImports, NoMinGwRuntimeDll) {

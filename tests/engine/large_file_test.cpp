@@ -8,83 +8,17 @@
 
 #include <string>
 
-#include "engine/character_model.h"
 #include "engine/replace_in_file.h"
-#include "engine/replace_job.h"
 #include "tests/engine/engine_file_helpers.h"
+#include "tests/engine/large_file_fixture.h"
+#include "tests/engine/large_file_helpers.h"
 
 namespace {
-
-// A file of the given size, sparse where the platform allows, starting with head.
-bool MakeLargeFile(const std::string& path, LONGLONG size, const std::string& head) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    bool ok = WriteFile(file, head.data(), static_cast<DWORD>(head.size()), &written, nullptr) &&
-              written == head.size();
-    LARGE_INTEGER end;
-    end.QuadPart = size;
-    ok = ok && SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
-    CloseHandle(file);
-    return ok;
-}
-
-// length bytes of the file from offset at.
-std::string BytesAt(const std::string& path, LONGLONG at, size_t length) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<missing>";
-    std::string bytes(length, '\0');
-    LARGE_INTEGER offset;
-    offset.QuadPart = at;
-    DWORD got = 0;
-    if (!SetFilePointerEx(file, offset, nullptr, FILE_BEGIN) ||
-        !ReadFile(file, &bytes[0], static_cast<DWORD>(length), &got, nullptr))
-        got = 0;
-    CloseHandle(file);
-    bytes.resize(got);
-    return bytes;
-}
 
 std::string Head(const std::string& path, size_t length) {
     return BytesAt(path, 0, length);
 }
 
-// Writes text at offset at of an existing file.
-bool WriteAt(const std::string& path, LONGLONG at, const std::string& text) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    LARGE_INTEGER offset;
-    offset.QuadPart = at;
-    DWORD written = 0;
-    const bool ok = SetFilePointerEx(file, offset, nullptr, FILE_BEGIN) &&
-                    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-                    written == text.size();
-    CloseHandle(file);
-    return ok;
-}
-
-class LargeFileTest : public testing::Test {
-protected:
-    void SetUp() override {
-        MakeSingleByteModel(&ProcessCharacterModel, 1252);
-        ReplaceJob = ReplaceJobRecord();
-        folder = ScratchFolder();
-        path = folder + "large.bin";
-    }
-    void TearDown() override {
-        DeleteFileA(path.c_str());
-        RemoveDirectoryA(folder.c_str());
-        ReplaceJob = ReplaceJobRecord();
-    }
-    std::string folder;
-    std::string path;
-};
 
 // 2 GiB + 64 KiB, zeros but for "ab" at the start, across the 2 GiB mark, past it and at
 // the very end. Growing by 2 bytes each, then shrinking back by 3: every length set is past

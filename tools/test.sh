@@ -2,7 +2,8 @@
 # Installs what is missing, builds the native and both Windows builds and runs every test:
 # the native tests (under AddressSanitizer and UndefinedBehaviorSanitizer), each libFuzzer
 # target for 25 s (build/fuzz, clang; tools/fuzz.sh runs them longer), the packages
-# (tools/package.sh: each zip must hold the very kelvora.exe that the tests run), the Windows
+# (tools/check-reproducible.sh: made twice, in two folders, byte for byte the same; each zip
+# must hold the very kelvora.exe that the tests run), the Windows
 # tests under Wine on the 64-bit build, then the program's own tests (label every_arch) on
 # the 32-bit build. Exits non-zero when any test fails. On a machine that cannot run 32-bit
 # programs (or with KELVORA_NO_I386=1) the 32-bit build is still built, packaged and its bytes
@@ -55,17 +56,23 @@ check_package() {
         echo "$zip: kelvora.exe (sha256 $packed) is not $exe (sha256 $tested)"
         failed=1
     fi
+    # dist/SHA256SUMS names the zip and the program in it.
+    if ! grep -qx "$(sha256sum <"$zip" | cut -d' ' -f1)  $(basename "$zip")" dist/SHA256SUMS ||
+        ! grep -qx "$tested  $name/kelvora.exe" dist/SHA256SUMS; then
+        echo "$zip: dist/SHA256SUMS does not list it or its kelvora.exe"
+        failed=1
+    fi
     rm -rf "$unpacked"
     return $failed
 }
 
-echo "== Packages"
+echo "== Packages, made twice in different folders (tools/check-reproducible.sh)"
 version=$(tr -d ' \r\n' <VERSION)
-if tools/package.sh; then
+if tools/check-reproducible.sh; then
     check_package "dist/kelvora-$version-win32.zip" build/win32/app/kelvora.exe || status=1
     check_package "dist/kelvora-$version-win64.zip" build/windows/app/kelvora.exe || status=1
 else
-    echo "tools/package.sh failed"
+    echo "tools/check-reproducible.sh failed"
     status=1
 fi
 

@@ -25,6 +25,7 @@
 #include "app/resource.h"
 #include "bench/tree_limit.h"
 #include "bench/view_limit.h"
+#include "bench/wine_clock.h"
 #include "tests/end_to_end/program_driver.h"
 #include "tests/support/program_path_argument.h"
 
@@ -32,13 +33,6 @@ namespace {
 
 const DWORD kRequestWaitMs = 2 * 60 * 60 * 1000;
 const DWORD kRunWaitMs = 60 * 60 * 1000;
-
-double Now() {
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 bool WaitForRequest(const std::string& path, std::vector<std::string>* lines) {
     for (DWORD waited = 0; waited < kRequestWaitMs; waited += 20) {

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/wine_clock.h"
 #include "engine/character_model.h"
 #include "engine/character_model_win.h"
 #include "engine/replace_in_file.h"
@@ -23,13 +24,6 @@
 #include "engine/rewrite_passes.h"
 
 namespace {
-
-double Now() {
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 std::map<std::string, std::vector<double>> samples;
 std::vector<std::string> order;

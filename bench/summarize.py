@@ -28,6 +28,12 @@ def seconds(ms):
     return f"{s:.3f} s"
 
 
+def fastest_peer(median, workload):
+    """The peer with the smallest median on the workload, or None."""
+    timed = [p for p in PEERS if median.get((workload, p))]
+    return min(timed, key=lambda p: median[(workload, p)]) if timed else None
+
+
 def main(argv):
     results, expected_path, machine_path, problems_path, plot_path = argv[1:6]
     engine_path = argv[6] if len(argv) > 6 else None
@@ -83,8 +89,8 @@ def main(argv):
             if value:
                 peer_times[peer] = value
         rate = f"{size / (kelvora / 1000) / 1e6:,.0f}" if kelvora else "–"
-        if kelvora and peer_times:
-            fastest = min(peer_times, key=peer_times.get)
+        fastest = fastest_peer(median, workload)
+        if kelvora and fastest:
             ratio = f"{peer_times[fastest] / kelvora:.2f} ({fastest})"
         else:
             ratio = "–"
@@ -142,11 +148,10 @@ def main(argv):
         for workload in floors:
             label, _ = labels.get(workload, (workload, 0))
             kelvora, floor = median[(workload, "kelvora")], median[(workload, "views")]
-            peer_times = {p: median[(workload, p)] for p in PEERS if (workload, p) in median}
-            if peer_times:
-                fastest = min(peer_times, key=peer_times.get)
-                peer_cells = (f"{seconds(peer_times[fastest])} ({fastest})",
-                              f"{peer_times[fastest] / floor:.2f}")
+            fastest = fastest_peer(median, workload)
+            if fastest:
+                peer = median[(workload, fastest)]
+                peer_cells = (f"{seconds(peer)} ({fastest})", f"{peer / floor:.2f}")
             else:
                 peer_cells = ("–", "–")
             out.append(f"| {label} | {seconds(kelvora)} | {peer_cells[0]} | {seconds(floor)} "

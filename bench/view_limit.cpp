@@ -1,16 +1,10 @@
 // The two views of one file, timed together; see view_limit.h.
 #include "bench/view_limit.h"
+#include "bench/wine_clock.h"
 
 #include <string.h>
 
 namespace {
-
-double Now() {
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Reads every byte: memchr for a byte that text holds rarely, taken up again after each hit.
 bool ScanReadOnlyView(const char* path) {
